@@ -1,0 +1,50 @@
+// Process-wide state of the application shell: the main window, the shell's desktop windows, the
+// optional AlphaBlend entry point and the tray menu.
+#pragma once
+
+#include <windows.h>
+
+constexpr char MAIN_WINDOW_CLASS[] = "Velmo Main";
+constexpr char MAIN_WINDOW_TITLE[] = "Velmo";
+
+constexpr UINT_PTR STARTUP_REFRESH_TIMER = 999;
+constexpr UINT STARTUP_REFRESH_DELAY_MS = 5000;
+
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 10;
+constexpr UINT TRAY_ICON_ID = 104;
+
+// wParam of a show or hide request that does not come from a menu: IDM_TOGGLE_MIRROR with 1 in
+// the high word. lParam says what is asked.
+constexpr WPARAM MIRROR_REQUEST_WPARAM = 0x00019C41;
+constexpr LPARAM MIRROR_TOGGLE = 0;
+constexpr LPARAM MIRROR_SHOW = 1;
+constexpr LPARAM MIRROR_HIDE = 2;
+
+typedef BOOL(WINAPI* AlphaBlendFunction)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
+
+extern HINSTANCE AppInstance;
+extern HWND MainWindow;
+
+// The shell's desktop: the "Progman" window, its first child and that child's first child, the
+// icon list view.
+extern HWND ProgmanWindow;
+extern HWND DesktopDefView;
+extern HWND DesktopListView;
+
+extern HMODULE Msimg32Module;
+extern AlphaBlendFunction AlphaBlendProc;
+
+extern HMENU TrayMenu;
+extern HMENU TrayPopup;
+
+// Looks up the three desktop handles and stores them as they come, null or not.
+void LookUpDesktopHandles();
+
+// The whole life of the program after the C runtime's start-up; WinMain only forwards to it.
+int RunVelmo(HINSTANCE instance);
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+int AddTrayIcon(HWND window);
+void SetTrayIcon(int state);
+int DeleteTrayIcon();

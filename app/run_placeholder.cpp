@@ -1,0 +1,2 @@
+#include "app/app.h"
+int RunVelmo(HINSTANCE) { return 0; }

@@ -1,0 +1,38 @@
+// The hook library vmh.dll: its exports and the desktop item record it fills.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstddef>
+
+// One desktop icon as the hook library reports it. The layout is shared with vmh.dll and must not
+// change: 148 bytes on 32-bit and 64-bit Windows alike.
+constexpr int DESKTOP_ITEM_NAME_SIZE = 128;
+
+struct DesktopItem {
+  LONG x;  // position in the desktop list view's client coordinates
+  LONG y;
+  char name[DESKTOP_ITEM_NAME_SIZE];  // NUL-terminated ANSI text
+  LONG image;                         // index into the image list returned with the table
+  LONG reserved;
+  LONG listIndex;  // written by the program: the mirror list view's index of the item
+};
+
+static_assert(sizeof(DesktopItem) == 148, "DesktopItem is 148 bytes");
+static_assert(offsetof(DesktopItem, x) == 0, "x at 0");
+static_assert(offsetof(DesktopItem, y) == 4, "y at 4");
+static_assert(offsetof(DesktopItem, name) == 8, "name at 8");
+static_assert(offsetof(DesktopItem, image) == 136, "image at 136");
+static_assert(offsetof(DesktopItem, reserved) == 140, "reserved at 140");
+static_assert(offsetof(DesktopItem, listIndex) == 144, "listIndex at 144");
+
+extern "C" {
+BOOL WINAPI InitDLL(HWND notifyWindow);
+BOOL WINAPI TermDLL(void);
+BOOL WINAPI SetShortCutKeyCode(DWORD doublePressKey, DWORD singlePressKey);
+BOOL WINAPI SetShortCutMouse(DWORD rightDoubleClick);
+BOOL WINAPI GetDeskTopData(HIMAGELIST* imageList, DWORD* count, DesktopItem* items, DWORD capacity);
+BOOL WINAPI SetIsViewVelmo(DWORD shown);
+int WINAPI Dprint(const char* text);
+}

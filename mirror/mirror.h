@@ -1,0 +1,68 @@
+// The mirror: MirrorWindow and MirrorListView over the desktop, its picture of the screen, and
+// showing, hiding and forwarding input.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "hooklib/vmh.h"
+
+constexpr char MIRROR_WINDOW_CLASS[] = "Velmo";
+constexpr char MIRROR_WINDOW_TITLE[] = "Velmo";
+constexpr DWORD DESKTOP_ITEM_CAPACITY = 1024;
+
+// Where move mode parks the hidden mirror.
+constexpr int MIRROR_PARK_X = 1600;
+constexpr int MIRROR_PARK_Y = 1200;
+
+struct DesktopTable {
+  DesktopItem items[DESKTOP_ITEM_CAPACITY];
+  DWORD count;
+  HIMAGELIST imageList;
+};
+
+// Left, top, width and height of the desktop list view in screen pixels, taken at each build.
+struct ScreenRect {
+  LONG left;
+  LONG top;
+  LONG width;
+  LONG height;
+};
+
+struct SnapshotBitmap {
+  HDC dc;
+  HBITMAP bitmap;
+  HBITMAP previousBitmap;
+};
+
+struct ShadeBitmapState {
+  LONG width;
+  LONG height;
+  HDC dc;
+  HBITMAP bitmap;
+};
+
+extern DesktopTable DesktopItemTable;
+extern ScreenRect DesktopRect;
+extern HWND MirrorWindow;
+extern HWND MirrorListView;
+extern WNDPROC SavedListViewProc;
+extern SnapshotBitmap DesktopSnapshot;
+extern ShadeBitmapState ShadeBitmap;
+
+extern LONG IsMirrorVisible;
+extern HWND PreviousForegroundWindow;
+extern LONG LastSelectedItem;
+
+int CreateMirror(HWND owner);
+LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void CaptureDesktopSnapshot();
+void FreeDesktopSnapshot();
+
+void ApplyShortcutOverlays();
+
+int ShowMirror();
+int HideMirror();
+void ForceForeground(HWND window);
+
+LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,35 @@
+// The persistent options and their registry store.
+#pragma once
+
+#include <windows.h>
+
+constexpr char SETTINGS_KEY_PATH[] = "Software\\Morvane\\Velmo";
+constexpr int SETTINGS_PATH_SIZE = 1024;
+constexpr LONG NO_DIALOG_POSITION = 9999;
+
+// Fifteen 32-bit values, each stored as a REG_DWORD of the same name, in this order.
+struct SettingsRecord {
+  LONG TopMost;
+  LONG DeskTopMiniSize;
+  LONG MoveWindow;
+  LONG UseSKey;
+  DWORD SKeyCode;
+  DWORD SKeyCodeData;
+  LONG UseSKeyS;
+  DWORD SKeyCodeS;
+  DWORD SKeyCodeDataS;
+  LONG MouseRdblclk;
+  LONG KillFocus;
+  LONG NoMatchHit;
+  LONG Escape;
+  LONG ox;
+  LONG oy;
+};
+
+extern SettingsRecord Settings;
+
+void LoadSettings();
+void SaveSettings();
+DWORD ReadRegistryValue(const char* subkey, const char* valueName, void* buffer, DWORD capacity);
+LONG ReadRegistryInt(const char* subkey, const char* valueName, LONG defaultValue);
+DWORD WriteRegistryValue(const char* subkey, const char* valueName, const char* text, DWORD number);
