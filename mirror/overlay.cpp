@@ -1,0 +1,4 @@
+// Placeholder until shortcut arrows are written.
+#include "mirror/mirror.h"
+
+void ApplyShortcutOverlays() {}
