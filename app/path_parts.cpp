@@ -32,7 +32,8 @@ bool SplitDriveAndDirectory(const char* path, char* drive, size_t driveSize, cha
                             size_t directorySize) {
   if (driveSize > 0) drive[0] = '\0';
   if (directorySize > 0) directory[0] = '\0';
-  size_t driveLength = (path[0] != '\0' && !IsDBCSLeadByte(static_cast<BYTE>(path[0])) && path[1] == ':') ? 2 : 0;
+  size_t driveLength =
+      (path[0] != '\0' && !IsDBCSLeadByte(static_cast<BYTE>(path[0])) && path[1] == ':') ? 2 : 0;
   const char* rest = path + driveLength;
   size_t directoryLength = static_cast<size_t>(AfterLastSeparator(rest) - rest);
   if (!CopyPart(drive, driveSize, path, driveLength) ||

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-constexpr size_t PATH_DRIVE_SIZE = 3;       // "C:" and the terminator
+constexpr size_t PATH_DRIVE_SIZE = 3;        // "C:" and the terminator
 constexpr size_t PATH_DIRECTORY_SIZE = 256;  // at most 255 characters and the terminator
 
 // True when the text's last character (not a trail byte) is a backslash or a slash.

@@ -58,7 +58,8 @@ DWORD ReadRegistryValue(const char* subkey, const char* valueName, void* buffer,
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
   DWORD bytes = capacity;
-  if (RegQueryValueExA(key, valueName, nullptr, nullptr, static_cast<BYTE*>(buffer), &bytes) != ERROR_SUCCESS) {
+  if (RegQueryValueExA(key, valueName, nullptr, nullptr, static_cast<BYTE*>(buffer), &bytes) !=
+      ERROR_SUCCESS) {
     bytes = 0;
   }
   RegCloseKey(key);
