@@ -1,8 +1,8 @@
 // The hook library vmh.dll: its exports and the desktop item record it fills.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstddef>
 

@@ -2,8 +2,8 @@
 // showing, hiding and forwarding input.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "hooklib/vmh.h"
 
