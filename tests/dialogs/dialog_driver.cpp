@@ -67,19 +67,32 @@ void PressKey(WORD virtualKey, bool extended) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
+void PressKeyWith(WORD modifier, WORD virtualKey, bool extended) {
+  INPUT inputs[4] = {KeyInput(modifier, false, false), KeyInput(virtualKey, extended, false),
+                     KeyInput(virtualKey, extended, true), KeyInput(modifier, false, true)};
+  SendInput(4, inputs, sizeof(INPUT));
+}
+
+static INPUT MouseInput(POINT screen, DWORD flags) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
 void ClickAt(POINT screen) {
-  int width = GetSystemMetrics(SM_CXSCREEN) - 1;
-  int height = GetSystemMetrics(SM_CYSCREEN) - 1;
-  INPUT inputs[3] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, width);
-    input.mi.dy = MulDiv(screen.y, 65535, height);
-  }
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  SendInput(3, inputs, sizeof(INPUT));
+  // The pointer arrives first, so that the window under it knows it before the button goes down.
+  INPUT move = MouseInput(screen, MOUSEEVENTF_MOVE);
+  SendInput(1, &move, sizeof(INPUT));
+  WaitUntil([&] {
+    POINT at = {};
+    GetCursorPos(&at);
+    return at.x == screen.x && at.y == screen.y;
+  });
+  INPUT click[2] = {MouseInput(screen, MOUSEEVENTF_LEFTDOWN), MouseInput(screen, MOUSEEVENTF_LEFTUP)};
+  SendInput(2, click, sizeof(INPUT));
 }
 
 void ClickButton(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -131,16 +131,13 @@ TEST_F(KeyCapture, PressingCtrlShowsTheSystemNameAndTheNextOpeningSelectsTheList
   EXPECT_EQ(Settings.SKeyCodeData, 0u);
 }
 
-// Drops the double-press list with the mouse and clicks one of its entries.
+// Drops the double-press list with Alt+Down (which the field passes on: Alt keys are never
+// captured) and clicks one of its entries.
 static void PickFromList(HWND dialog, int item) {
-  HWND combo = GetDlgItem(dialog, IDC_DOUBLE_KEY);
   COMBOBOXINFO info = {};
   info.cbSize = sizeof info;
-  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
-  POINT arrow = {(info.rcButton.left + info.rcButton.right) / 2,
-                 (info.rcButton.top + info.rcButton.bottom) / 2};
-  ClientToScreen(combo, &arrow);
-  ClickAt(arrow);
+  ASSERT_TRUE(GetComboBoxInfo(GetDlgItem(dialog, IDC_DOUBLE_KEY), &info));
+  PressKeyWith(VK_MENU, VK_DOWN, true);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(info.hwndList) != FALSE; }));
   RECT entry = {};
   SendMessageA(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
