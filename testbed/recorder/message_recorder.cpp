@@ -66,7 +66,9 @@ LRESULT CALLBACK RecordingWndProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (found == Subclasses.end()) return DefWindowProcA(window, message, wParam, lParam);
     subclass = found->second;
     if (message == WM_NCDESTROY) {
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass.previous));
+      if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&RecordingWndProc)) {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass.previous));
+      }
       Subclasses.erase(found);
     }
   }

@@ -19,12 +19,11 @@ class LogLock {
 }  // namespace
 
 bool OpenTrayLog() {
+  // A client of an earlier recorder may still hold the mapping: it is then taken over.
   LogMapping =
       CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(TrayLog), TRAY_LOG_MAPPING);
-  const bool taken = GetLastError() == ERROR_ALREADY_EXISTS;
   LogMutex = CreateMutexA(nullptr, FALSE, TRAY_LOG_MUTEX);
-  if (LogMapping != nullptr && !taken)
-    Log = static_cast<TrayLog*>(MapViewOfFile(LogMapping, FILE_MAP_WRITE, 0, 0, 0));
+  if (LogMapping != nullptr) Log = static_cast<TrayLog*>(MapViewOfFile(LogMapping, FILE_MAP_WRITE, 0, 0, 0));
   if (Log == nullptr || LogMutex == nullptr) {
     CloseTrayLog();
     return false;

@@ -5,8 +5,8 @@
 
 namespace testbed {
 
-// Creates the named mapping and mutex; false when they cannot be made or another recorder
-// already has them.
+// Creates (or takes over) the named mapping and mutex and empties the log; false when they
+// cannot be made.
 bool OpenTrayLog();
 void CloseTrayLog();
 

@@ -32,12 +32,27 @@ const char* ActionName(uint32_t action) {
   return "NIM_?";
 }
 
+// A recorder that an earlier test left running (for instance when it crashed) is ended.
+void EndLeftoverRecorder(DWORD timeoutMs) {
+  HWND leftover = FindTopLevelWindow(TRAY_WINDOW_CLASS, TRAY_RECORDER_TITLE);
+  if (leftover == nullptr) return;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(leftover, &processId);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  PostMessageA(leftover, WM_CLOSE, 0, 0);
+  if (process != nullptr) {
+    WaitForSingleObject(process, timeoutMs);
+    CloseHandle(process);
+  }
+}
+
 }  // namespace
 
 TrayRecorder::~TrayRecorder() { Stop(); }
 
 bool TrayRecorder::Start(DWORD timeoutMs) {
   Stop();
+  EndLeftoverRecorder(timeoutMs);
   if (!process_.Start(BinaryPath(TRAY_RECORDER_EXE))) return false;
   window_ = WaitForWindow(TRAY_WINDOW_CLASS, TRAY_RECORDER_TITLE, timeoutMs, process_.Id());
   // Shell_NotifyIcon takes the first "Shell_TrayWnd" in z-order: it must be ours.

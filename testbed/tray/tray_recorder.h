@@ -26,7 +26,7 @@ class TrayRecorder {
 
   // Starts the recorder and waits until Shell_NotifyIcon would reach it; false (with the
   // recorder stopped) when it does not come up within timeoutMs or is not the tray that
-  // Shell_NotifyIcon finds.
+  // Shell_NotifyIcon finds. A recorder still running from elsewhere is ended first.
   bool Start(DWORD timeoutMs = 5000);
   // Ends the recorder (its icons vanish with it, as with an ended shell).
   void Stop();

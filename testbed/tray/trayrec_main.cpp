@@ -1,8 +1,8 @@
 // trayrec.exe: stands in for the shell's notification area in the test prefix. Its hidden
 // "Shell_TrayWnd" window is the one Wine's Shell_NotifyIcon finds first (it is created later than
 // the virtual desktop's own tray window and lies in the topmost band, ahead of it); it answers
-// each call as Windows' shell would and appends it to the shared log. Exit code 2: another
-// recorder is running; 1: the window could not be made.
+// each call as Windows' shell would and appends it to the shared log. Exit codes: 1 the window
+// could not be made, 2 another recorder is running, 3 the shared log could not be made.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -18,6 +18,7 @@ namespace {
 
 constexpr int EXIT_NO_WINDOW = 1;
 constexpr int EXIT_ALREADY_RUNNING = 2;
+constexpr int EXIT_NO_LOG = 3;
 
 // The icons now shown, by owner window and id.
 std::set<std::pair<uint64_t, uint32_t>> ShownIcons;
@@ -95,7 +96,9 @@ HWND CreateRecorderWindow(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  if (!testbed::OpenTrayLog()) return EXIT_ALREADY_RUNNING;
+  if (FindWindowA(testbed::TRAY_WINDOW_CLASS, testbed::TRAY_RECORDER_TITLE) != nullptr)
+    return EXIT_ALREADY_RUNNING;
+  if (!testbed::OpenTrayLog()) return EXIT_NO_LOG;
   TaskbarCreatedMessage = RegisterWindowMessageA(testbed::TASKBAR_CREATED_MESSAGE);
   if (CreateRecorderWindow(instance) == nullptr) {
     testbed::CloseTrayLog();

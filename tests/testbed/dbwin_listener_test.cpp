@@ -50,6 +50,16 @@ TEST(DbwinListener, KeepsLinesInOrder) {
   EXPECT_EQ(expected, listener.Texts(GetCurrentProcessId()));
 }
 
+TEST(DbwinListener, LongLineIsCutToTheBuffer) {
+  DbwinListener listener;
+  ASSERT_TRUE(listener.Start());
+  const std::string longLine(5000, 'x');
+  OutputDebugStringA(longLine.c_str());
+  ASSERT_TRUE(listener.WaitForLineCount(1, LINE_TIMEOUT_MS));
+  // 4 KB less the process id and the terminating NUL.
+  EXPECT_EQ(longLine.substr(0, 4096 - 4 - 1), listener.Lines()[0].text);
+}
+
 TEST(DbwinListener, OnlyOneListenerAtATime) {
   DbwinListener first;
   ASSERT_TRUE(first.Start());

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "hooklib/trace.h"
 #include "hooklib/vmh.h"
 #include "testbed/fakevmh/fake_vmh.h"
 
@@ -148,6 +149,12 @@ TEST_F(FakeVmhTest, CountIsCutToTheCallersCapacity) {
   GetDeskTopData(&images, &count, items, 4);
   EXPECT_EQ(4u, count);
   EXPECT_EQ(3, items[3].x);
+}
+
+TEST_F(FakeVmhTest, ProgramTraceLinkedWithTheFakeReachesIt) {
+  Trace("==応急処置==\r\n");
+  const std::vector<std::string> expected = {"==応急処置==\r\n"};
+  EXPECT_EQ(expected, FakeVmh::Traces());
 }
 
 TEST(MakeDesktopItem, LongNameIsCutToTheField) {

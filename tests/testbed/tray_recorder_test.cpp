@@ -150,12 +150,15 @@ TEST_F(TrayRecorderTest, RestartedShellForgetsIconsAndAnnouncesItself) {
   Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
-TEST(TrayRecorder, SecondRecorderDoesNotStart) {
-  TrayRecorder first;
-  ASSERT_TRUE(first.Start());
-  TrayRecorder second;
-  EXPECT_FALSE(second.Start(1000));
-  EXPECT_EQ(first.Window(), FindWindowExA(nullptr, nullptr, TRAY_WINDOW_CLASS, nullptr));
+TEST(TrayRecorder, StartingAgainEndsALeftoverRecorder) {
+  TrayRecorder leftover;
+  ASSERT_TRUE(leftover.Start());
+  const HWND leftoverWindow = leftover.Window();
+  TrayRecorder recorder;
+  ASSERT_TRUE(recorder.Start());
+  EXPECT_FALSE(IsWindow(leftoverWindow));
+  EXPECT_EQ(recorder.Window(), FindWindowExA(nullptr, nullptr, TRAY_WINDOW_CLASS, nullptr));
+  EXPECT_TRUE(recorder.Records().empty());
 }
 
 }  // namespace
