@@ -150,6 +150,28 @@ TEST_F(RecorderTest, RecordsCanBeReadPerWindow) {
   DestroyWindow(other);
 }
 
+TEST_F(RecorderTest, RealClickArrivesAsPostedButtonMessages) {
+  constexpr int LEFT = 100, TOP = 120, SIDE = 200, CLICK_X = 50, CLICK_Y = 60;
+  SetWindowPos(window_, HWND_TOPMOST, LEFT, TOP, SIDE, SIDE, SWP_SHOWWINDOW);
+  SetForegroundWindow(window_);
+  SetCursorPos(LEFT + CLICK_X, TOP + CLICK_Y);
+  FlushMessages();
+  MessageRecorder recorder;
+  recorder.SetFilter({{WM_LBUTTONDOWN, WM_LBUTTONUP}});
+  ASSERT_TRUE(recorder.AttachThread(GetCurrentThreadId(), window_));
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ASSERT_EQ(2u, SendInput(2, clicks, sizeof(INPUT)));
+  WaitUntil([&] { return recorder.Records().size() >= 2; }, 5000);
+  const ExpectedMessage expected[] = {
+      {WM_LBUTTONDOWN, MSG_POSTED, MK_LBUTTON, MAKELPARAM(CLICK_X, CLICK_Y)},
+      {WM_LBUTTONUP, MSG_POSTED, 0, MAKELPARAM(CLICK_X, CLICK_Y)},
+  };
+  EXPECT_TRUE(MatchesSequence(recorder.Take(), expected));
+}
+
 TEST(WaitUntil, GivesUpWhenTheConditionNeverHolds) {
   EXPECT_FALSE(WaitUntil([] { return false; }, 50));
 }
