@@ -4,7 +4,7 @@
 #include "res/resource.h"
 #include "settings/dialogs.h"
 #include "settings/settings.h"
-#include "tests/dialogs/fake_hook_library.h"
+#include "testbed/fakevmh/fake_vmh.h"
 
 const char OPTIONS_TITLE[] = "Velmoの設定";
 const char ABOUT_TITLE[] = "バージョン情報";
@@ -41,7 +41,7 @@ void DialogTest::SetUp() {
   ForgetStoredSettings();
   Settings = InitialSettings;
   LoadSettings();
-  FakeHook = FakeHookLibrary();
+  testbed::FakeVmh::Reset();
   RegisterClassOnce(OWNER_CLASS, OwnerProc);
   RegisterClassOnce(MIRROR_STAND_IN_CLASS, DefWindowProcA);
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -77,6 +77,23 @@ void DialogTest::Restart() {
   SaveSettings();
   Settings = InitialSettings;
   LoadSettings();
+}
+
+std::vector<ShortcutKeyCall> ShortcutKeyCalls() {
+  std::vector<ShortcutKeyCall> calls;
+  for (const testbed::VmhCall& call : testbed::FakeVmh::CallsOf(testbed::VmhFunction::SetShortCutKeyCode)) {
+    calls.push_back(
+        ShortcutKeyCall{static_cast<DWORD>(call.arguments.at(0)), static_cast<DWORD>(call.arguments.at(1))});
+  }
+  return calls;
+}
+
+std::vector<DWORD> ShortcutMouseCalls() {
+  std::vector<DWORD> calls;
+  for (const testbed::VmhCall& call : testbed::FakeVmh::CallsOf(testbed::VmhFunction::SetShortCutMouse)) {
+    calls.push_back(static_cast<DWORD>(call.arguments.at(0)));
+  }
+  return calls;
 }
 
 int SelectedItem(HWND dialog, int id) {

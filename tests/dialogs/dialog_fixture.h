@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,14 @@ class DialogTest : public ::testing::Test {
 
   HWND owner_ = nullptr;
 };
+
+// What the hook library was told since the test began.
+struct ShortcutKeyCall {
+  DWORD doublePressKey;
+  DWORD singlePressKey;
+};
+std::vector<ShortcutKeyCall> ShortcutKeyCalls();
+std::vector<DWORD> ShortcutMouseCalls();
 
 int SelectedItem(HWND dialog, int id);
 std::string ControlText(HWND dialog, int id);

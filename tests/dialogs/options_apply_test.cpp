@@ -5,7 +5,6 @@
 #include "settings/settings.h"
 #include "testbed/urlrec/url_recorder.h"
 #include "tests/dialogs/dialog_fixture.h"
-#include "tests/dialogs/fake_hook_library.h"
 
 // Every option away from what "restore defaults" puts in.
 static void StoreTheOppositeOfTheDialogDefaults() {
@@ -58,11 +57,11 @@ TEST_F(RestoreDefaults, ThenOkStoresAndAppliesTheDialogDefaults) {
   EXPECT_EQ(Settings.NoMatchHit, 1);
   EXPECT_EQ(Settings.Escape, 1);
 
-  ASSERT_EQ(FakeHook.keyCalls.size(), 1u);
-  EXPECT_EQ(FakeHook.keyCalls[0].doublePressKey, 0x11u);
-  EXPECT_EQ(FakeHook.keyCalls[0].singlePressKey, 0u);
-  ASSERT_EQ(FakeHook.mouseCalls.size(), 1u);
-  EXPECT_EQ(FakeHook.mouseCalls[0], 0u);
+  ASSERT_EQ(ShortcutKeyCalls().size(), 1u);
+  EXPECT_EQ(ShortcutKeyCalls()[0].doublePressKey, 0x11u);
+  EXPECT_EQ(ShortcutKeyCalls()[0].singlePressKey, 0u);
+  ASSERT_EQ(ShortcutMouseCalls().size(), 1u);
+  EXPECT_EQ(ShortcutMouseCalls()[0], 0u);
 
   EXPECT_EQ(StoredValue("SKeyCode"), 0x11u) << "saved at once";
   EXPECT_EQ(StoredValue("MoveWindow"), 0u);
@@ -81,8 +80,8 @@ TEST_F(RestoreDefaults, ThenCancelChangesNothingButThePlace) {
   before.oy = Settings.oy;
   EXPECT_EQ(memcmp(&before, &Settings, sizeof Settings), 0);
   EXPECT_NE(Settings.ox, NO_DIALOG_POSITION);
-  EXPECT_TRUE(FakeHook.keyCalls.empty());
-  EXPECT_TRUE(FakeHook.mouseCalls.empty());
+  EXPECT_TRUE(ShortcutKeyCalls().empty());
+  EXPECT_TRUE(ShortcutMouseCalls().empty());
   EXPECT_EQ(StoredValue("TopMost"), 0xFFFFFFFFu) << "nothing was written";
 }
 
@@ -190,7 +189,7 @@ TEST_F(OptionsDialogCommands, NotificationsWithTheButtonIdsDoNothing) {
     EXPECT_FALSE(WaitUntil([&] { return !IsWindow(dialog); }, 500)) << "still open";
     EXPECT_EQ(ControlText(dialog, IDC_DOUBLE_KEY), "無変換(NFER)") << "no defaults restored";
   });
-  EXPECT_TRUE(FakeHook.keyCalls.empty());
+  EXPECT_TRUE(ShortcutKeyCalls().empty());
 }
 
 TEST_F(OptionsDialogCommands, HelpOpensTheLocalHelpPageShownNormallyAndTheDialogStays) {
@@ -209,5 +208,5 @@ TEST_F(OptionsDialogCommands, HelpOpensTheLocalHelpPageShownNormallyAndTheDialog
   ASSERT_EQ(opened.size(), 1u) << "is " << expected << " there?";
   EXPECT_EQ(opened[0].target, expected);
   EXPECT_EQ(opened[0].showCommand, SW_SHOWNORMAL);
-  EXPECT_TRUE(FakeHook.keyCalls.empty()) << "nothing applied";
+  EXPECT_TRUE(ShortcutKeyCalls().empty()) << "nothing applied";
 }

@@ -3,7 +3,6 @@
 #include "settings/dialogs.h"
 #include "settings/settings.h"
 #include "tests/dialogs/dialog_fixture.h"
-#include "tests/dialogs/fake_hook_library.h"
 
 constexpr int NON_CONVERT_ITEM = 7;
 constexpr int CTRL_ITEM = 0;
@@ -72,9 +71,9 @@ TEST_F(KeyCapture, PressingAInTheDoublePressFieldStoresItsCodeAndKeyDataAndShows
   });
   EXPECT_EQ(Settings.SKeyCode, 'A');
   EXPECT_EQ(Settings.SKeyCodeData, static_cast<DWORD>(captured));
-  ASSERT_EQ(FakeHook.keyCalls.size(), 1u);
-  EXPECT_EQ(FakeHook.keyCalls[0].doublePressKey, 'A');
-  EXPECT_EQ(FakeHook.keyCalls[0].singlePressKey, 0u);
+  ASSERT_EQ(ShortcutKeyCalls().size(), 1u);
+  EXPECT_EQ(ShortcutKeyCalls()[0].doublePressKey, 'A');
+  EXPECT_EQ(ShortcutKeyCalls()[0].singlePressKey, 0u);
 
   Restart();
   EXPECT_EQ(Settings.SKeyCodeData, static_cast<DWORD>(captured));
@@ -100,9 +99,9 @@ TEST_F(KeyCapture, PressingAKeyInTheSinglePressFieldStoresItForTheSinglePressTri
   EXPECT_EQ(Settings.SKeyCodeS, 'B');
   EXPECT_EQ(Settings.SKeyCodeDataS, static_cast<DWORD>(captured));
   EXPECT_EQ(Settings.SKeyCode, 0x1Du) << "the double-press key stays";
-  ASSERT_EQ(FakeHook.keyCalls.size(), 1u);
-  EXPECT_EQ(FakeHook.keyCalls[0].doublePressKey, 0x1Du);
-  EXPECT_EQ(FakeHook.keyCalls[0].singlePressKey, 'B');
+  ASSERT_EQ(ShortcutKeyCalls().size(), 1u);
+  EXPECT_EQ(ShortcutKeyCalls()[0].doublePressKey, 0x1Du);
+  EXPECT_EQ(ShortcutKeyCalls()[0].singlePressKey, 'B');
 }
 
 TEST_F(KeyCapture, PressingCtrlShowsTheSystemNameAndTheNextOpeningSelectsTheListedEntry) {
@@ -188,7 +187,7 @@ TEST_F(KeyCapture, EnterConfirmsTheDialogInsteadOfBeingCaptured) {
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
   });
-  EXPECT_EQ(FakeHook.keyCalls.size(), 1u) << "closed with OK";
+  EXPECT_EQ(ShortcutKeyCalls().size(), 1u) << "closed with OK";
   EXPECT_EQ(Settings.MouseRdblclk, 0);
   EXPECT_EQ(Settings.SKeyCode, 0x1Du);
   EXPECT_EQ(Settings.SKeyCodeData, 0u) << "the listed name stood in the field";
@@ -203,7 +202,7 @@ TEST_F(KeyCapture, EscCancelsTheDialogInsteadOfBeingCaptured) {
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
   });
-  EXPECT_TRUE(FakeHook.keyCalls.empty());
+  EXPECT_TRUE(ShortcutKeyCalls().empty());
   EXPECT_EQ(Settings.SKeyCode, 0x1Du);
   EXPECT_EQ(Settings.SKeyCodeData, 0x11u);
 }
