@@ -1,9 +1,8 @@
-// The About box, the home page and the help page's place.
+// The About box and the home page.
 #include <cstring>
 
 #include "res/resource.h"
 #include "settings/dialogs.h"
-#include "settings/launch.h"
 #include "testbed/urlrec/url_recorder.h"
 #include "tests/dialogs/dialog_fixture.h"
 
@@ -81,38 +80,4 @@ TEST_F(AboutDialog, ASecondAboutRequestOnlyRaisesTheOpenDialogAndAfterClosingANe
   bool reopened = false;
   WithAboutDialog([&](HWND) { reopened = true; });
   EXPECT_TRUE(reopened);
-}
-
-// The help page lies in html\ beside the program.
-static std::string HelpPageFor(const char* program, size_t pageSize = MAX_PATH) {
-  char page[MAX_PATH + 1];
-  memset(page, 'x', sizeof page);
-  if (!BuildHelpPagePath(program, page, pageSize)) return "(refused: " + std::string(page) + ")";
-  return page;
-}
-
-TEST(HelpPagePath, LiesInTheHtmlFolderBesideTheProgram) {
-  EXPECT_EQ(HelpPageFor("D:\\Tools\\x.exe"), "D:\\Tools\\html\\option.html");
-  EXPECT_EQ(HelpPageFor("C:\\x.exe"), "C:\\html\\option.html");
-  EXPECT_EQ(HelpPageFor("\\\\server\\share\\x.exe"), "\\\\server\\share\\html\\option.html");
-}
-
-TEST(HelpPagePath, KeepsFolderNamesWhoseDoubleByteCharactersEndIn0x5C) {
-  // 表 and ソ end in the byte 0x5C in code page 932.
-  ASSERT_EQ(GetACP(), 932u);
-  EXPECT_EQ(HelpPageFor("C:\\表示ソフト\\x.exe"), "C:\\表示ソフト\\html\\option.html");
-  EXPECT_EQ(HelpPageFor("C:\\ツール\\表\\x.exe"), "C:\\ツール\\表\\html\\option.html");
-}
-
-TEST(HelpPagePath, IsRefusedWithoutOverrunWhenItWouldNotFit) {
-  std::string longFolder = "C:\\" + std::string(245, 'a') + "\\x.exe";  // fits, the page does not
-  EXPECT_EQ(HelpPageFor(longFolder.c_str()), "(refused: )");
-  std::string tooLongFolder = "C:\\" + std::string(260, 'a') + "\\x.exe";
-  EXPECT_EQ(HelpPageFor(tooLongFolder.c_str()), "(refused: )");
-
-  char page[64];
-  memset(page, 'x', sizeof page);
-  EXPECT_FALSE(BuildHelpPagePath("C:\\Tools\\x.exe", page, 16));
-  EXPECT_EQ(page[0], '\0');
-  for (size_t i = 16; i < sizeof page; ++i) ASSERT_EQ(page[i], 'x') << "byte " << i;
 }
