@@ -67,12 +67,6 @@ void PressKey(WORD virtualKey, bool extended) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
-void PressKeyWith(WORD modifier, WORD virtualKey, bool extended) {
-  INPUT inputs[4] = {KeyInput(modifier, false, false), KeyInput(virtualKey, extended, false),
-                     KeyInput(virtualKey, extended, true), KeyInput(modifier, false, true)};
-  SendInput(4, inputs, sizeof(INPUT));
-}
-
 static INPUT MouseInput(POINT screen, DWORD flags) {
   INPUT input = {};
   input.type = INPUT_MOUSE;

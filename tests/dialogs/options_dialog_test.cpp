@@ -130,13 +130,13 @@ TEST_F(KeyCapture, PressingCtrlShowsTheSystemNameAndTheNextOpeningSelectsTheList
   EXPECT_EQ(Settings.SKeyCodeData, 0u);
 }
 
-// Drops the double-press list with Alt+Down (which the field passes on: Alt keys are never
-// captured) and clicks one of its entries.
+// Drops the double-press list as Alt+Down does and clicks one of its entries. (No injected Alt
+// here: under Wine one such key-down in a few runs arrived as WM_KEYDOWN and was captured.)
 static void PickFromList(HWND dialog, int item) {
   COMBOBOXINFO info = {};
   info.cbSize = sizeof info;
   ASSERT_TRUE(GetComboBoxInfo(GetDlgItem(dialog, IDC_DOUBLE_KEY), &info));
-  PressKeyWith(VK_MENU, VK_DOWN, true);
+  PostMessageA(GetDlgItem(dialog, IDC_DOUBLE_KEY), CB_SHOWDROPDOWN, TRUE, 0);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(info.hwndList) != FALSE; }));
   RECT entry = {};
   SendMessageA(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
