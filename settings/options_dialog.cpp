@@ -17,6 +17,8 @@ constexpr int DEFAULT_SINGLE_KEY_ITEM = 2;  // vf･5
 constexpr UINT KEEP_PLACE_FLAGS = SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW;
 constexpr UINT MOVE_ONLY_FLAGS = SWP_NOSIZE | SWP_NOZORDER;
 constexpr UINT PUT_BACK_HIDDEN_FLAGS = SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW;
+static_assert(KEEP_PLACE_FLAGS == 0x000B && MOVE_ONLY_FLAGS == 0x0005 && PUT_BACK_HIDDEN_FLAGS == 0x0085,
+              "placement flags");
 
 static LONG CheckedState(HWND dialog, int id) { return static_cast<LONG>(IsDlgButtonChecked(dialog, id)); }
 

@@ -56,6 +56,27 @@ TEST_F(OptionsDialogOpening, ShowsTheUseFlagsAsStoredAndEnablesTheKeyBoxesByThem
   });
 }
 
+TEST_F(OptionsDialogOpening, AStoredKeyThatIsNotListedShowsTheSystemNameOrNothingAndOkKeepsIt) {
+  Settings.SKeyCode = 'Z';
+  Settings.SKeyCodeData = 0x002C0001;  // Z's scan code
+  Settings.UseSKeyS = 1;
+  Settings.SKeyCodeS = 0xE8;  // a code without a key
+  Settings.SKeyCodeDataS = 0;
+  WithOptionsDialog([&](HWND dialog) {
+    EXPECT_EQ(SelectedItem(dialog, IDC_DOUBLE_KEY), CB_ERR);
+    EXPECT_EQ(ControlText(dialog, IDC_DOUBLE_KEY), KeyName(0x002C0001));
+    EXPECT_EQ(SelectedItem(dialog, IDC_SINGLE_KEY), CB_ERR);
+    EXPECT_EQ(ControlText(dialog, IDC_SINGLE_KEY), "");
+    ClickButton(dialog, IDOK);
+  });
+  EXPECT_EQ(Settings.SKeyCode, static_cast<DWORD>('Z'));
+  EXPECT_EQ(Settings.SKeyCodeData, 0x002C0001u);
+  EXPECT_EQ(Settings.SKeyCodeS, 0xE8u);
+  EXPECT_EQ(Settings.SKeyCodeDataS, 0u);
+  ASSERT_EQ(ShortcutKeyCalls().size(), 1u);
+  EXPECT_EQ(ShortcutKeyCalls()[0].singlePressKey, 0xE8u);
+}
+
 using KeyCapture = DialogTest;
 
 TEST_F(KeyCapture, PressingAInTheDoublePressFieldStoresItsCodeAndKeyDataAndShowsItsNameNextTime) {
