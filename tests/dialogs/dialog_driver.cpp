@@ -1,5 +1,6 @@
 #include "tests/dialogs/dialog_driver.h"
 
+#include <cstring>
 #include <thread>
 
 constexpr DWORD POLL_MS = 10;
