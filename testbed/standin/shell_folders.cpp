@@ -1,17 +1,23 @@
 // The shell-folder registry values that name the desktop folders: pointed at the stand-in's
-// folders while it runs, and put back as they were when it ends.
+// folders while it runs, and put back as they were when it ends. "User Shell Folders" is what the
+// shell resolves; it rewrites "Shell Folders" from it whenever a program asks for a folder, so both
+// are set.
 #include <windows.h>
 
 #include "testbed/standin/standin.h"
 
 constexpr char SHELL_FOLDERS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char USER_SHELL_FOLDERS_KEY[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr char DESKTOP_VALUE[] = "Desktop";
 constexpr char COMMON_DESKTOP_VALUE[] = "Common Desktop";
 constexpr DWORD SAVED_VALUE_SIZE = 1024;
 
 struct SavedValue {
   HKEY root;
+  const char* key;
   const char* name;
+  DWORD newType;
   bool changed;
   bool existed;
   DWORD type;
@@ -19,13 +25,19 @@ struct SavedValue {
   BYTE data[SAVED_VALUE_SIZE];
 };
 
-static SavedValue UserDesktop = {HKEY_CURRENT_USER, DESKTOP_VALUE, false, false, 0, 0, {}};
-static SavedValue CommonDesktop = {HKEY_LOCAL_MACHINE, COMMON_DESKTOP_VALUE, false, false, 0, 0, {}};
+static SavedValue UserDesktop = {
+    HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, DESKTOP_VALUE, REG_SZ, false, false, 0, 0, {}};
+static SavedValue UserDesktopSource = {
+    HKEY_CURRENT_USER, USER_SHELL_FOLDERS_KEY, DESKTOP_VALUE, REG_EXPAND_SZ, false, false, 0, 0, {}};
+static SavedValue CommonDesktop = {
+    HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_DESKTOP_VALUE, REG_SZ, false, false, 0, 0, {}};
+static SavedValue CommonDesktopSource = {
+    HKEY_LOCAL_MACHINE, USER_SHELL_FOLDERS_KEY, COMMON_DESKTOP_VALUE, REG_EXPAND_SZ, false, false, 0, 0, {}};
 
 static void PointValueAt(SavedValue& saved, const std::string& folder) {
   HKEY key;
-  if (RegCreateKeyExA(saved.root, SHELL_FOLDERS_KEY, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(saved.root, saved.key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
     return;
   saved.size = sizeof saved.data;
   LONG read = RegQueryValueExA(key, saved.name, nullptr, &saved.type, saved.data, &saved.size);
@@ -34,15 +46,16 @@ static void PointValueAt(SavedValue& saved, const std::string& folder) {
     return;
   }
   saved.existed = read == ERROR_SUCCESS;
-  saved.changed = RegSetValueExA(key, saved.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                                 static_cast<DWORD>(folder.size() + 1)) == ERROR_SUCCESS;
+  saved.changed =
+      RegSetValueExA(key, saved.name, 0, saved.newType, reinterpret_cast<const BYTE*>(folder.c_str()),
+                     static_cast<DWORD>(folder.size() + 1)) == ERROR_SUCCESS;
   RegCloseKey(key);
 }
 
 static void RestoreValue(SavedValue& saved) {
   if (!saved.changed) return;
   HKEY key;
-  if (RegOpenKeyExA(saved.root, SHELL_FOLDERS_KEY, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExA(saved.root, saved.key, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
   if (saved.existed)
     RegSetValueExA(key, saved.name, 0, saved.type, saved.data, saved.size);
   else
@@ -52,11 +65,16 @@ static void RestoreValue(SavedValue& saved) {
 }
 
 void PointShellFoldersAt() {
+  PointValueAt(UserDesktopSource, Config.folder);
   PointValueAt(UserDesktop, Config.folder);
-  if (!Config.commonFolder.empty()) PointValueAt(CommonDesktop, Config.commonFolder);
+  if (Config.commonFolder.empty()) return;
+  PointValueAt(CommonDesktopSource, Config.commonFolder);
+  PointValueAt(CommonDesktop, Config.commonFolder);
 }
 
 void RestoreShellFolders() {
+  RestoreValue(UserDesktopSource);
   RestoreValue(UserDesktop);
+  RestoreValue(CommonDesktopSource);
   RestoreValue(CommonDesktop);
 }
