@@ -1,0 +1,141 @@
+// Figures of vmh.dll: how long GetDeskTopData takes against the stand-in desktop, and what its
+// low-level keyboard hook adds to every key event of the system compared with an empty one.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "hooklib/vmh.h"
+#include "testbed/standin/standin_client.h"
+
+constexpr int FETCH_ROUNDS = 30;
+constexpr int KEY_EVENTS = 400;
+constexpr DWORD TABLE_CAPACITY = 1024;
+constexpr WORD BENCH_KEY = VK_F24;  // a key nothing listens to
+constexpr int GRID_COLUMNS = 40;
+constexpr int GRID_WIDTH = 48;
+constexpr int GRID_HEIGHT = 40;
+
+static double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER value;
+    QueryPerformanceFrequency(&value);
+    return value;
+  }();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+static double Median(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  return samples.empty() ? 0 : samples[samples.size() / 2];
+}
+
+static std::vector<StandinItem> GridItems(int count) {
+  std::vector<StandinItem> items;
+  for (int i = 0; i < count; ++i)
+    items.push_back({STANDIN_FILE, (i % GRID_COLUMNS) * GRID_WIDTH, (i / GRID_COLUMNS) * GRID_HEIGHT,
+                     STANDIN_OWN_IMAGE, "項目 " + std::to_string(i) + ".txt"});
+  return items;
+}
+
+// Median milliseconds of one GetDeskTopData call on a desktop of count items; negative on failure.
+static double FetchMilliseconds(int count) {
+  StandinDesktop desktop;
+  if (!desktop.Start(GridItems(count))) return -1;
+  std::vector<DesktopItem> items(TABLE_CAPACITY);
+  std::vector<double> samples;
+  for (int round = 0; round <= FETCH_ROUNDS; ++round) {
+    HIMAGELIST images = nullptr;
+    DWORD got = 0;
+    double start = Now();
+    GetDeskTopData(&images, &got, items.data(), TABLE_CAPACITY);
+    double elapsed = Now() - start;
+    if (images != nullptr) ImageList_Destroy(images);
+    if (got != static_cast<DWORD>(std::min<int>(count, TABLE_CAPACITY)) || images == nullptr) return -1;
+    if (round > 0) samples.push_back(elapsed * 1000);  // the first one loads the library into the shell
+  }
+  return Median(samples);
+}
+
+static LRESULT CALLBACK EmptyKeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+static DWORD WINAPI EmptyHookThread(LPVOID ready) {
+  MSG message;
+  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, EmptyKeyboardHook, GetModuleHandleA(nullptr), 0);
+  SetEvent(ready);
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  return 0;
+}
+
+// Median microseconds of SendInput for one key event with whatever hooks are installed now.
+static double KeyEventMicroseconds() {
+  std::vector<double> samples;
+  for (int i = 0; i < KEY_EVENTS; ++i) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = BENCH_KEY;
+    input.ki.dwFlags = i % 2 == 0 ? 0 : KEYEVENTF_KEYUP;
+    double start = Now();
+    SendInput(1, &input, sizeof input);
+    samples.push_back((Now() - start) * 1e6);
+  }
+  return Median(samples);
+}
+
+static double WithEmptyHook() {
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  DWORD threadId = 0;
+  HANDLE thread = CreateThread(nullptr, 0, EmptyHookThread, ready, 0, &threadId);
+  WaitForSingleObject(ready, INFINITE);
+  double figure = KeyEventMicroseconds();
+  PostThreadMessageA(threadId, WM_QUIT, 0, 0);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  CloseHandle(ready);
+  return figure;
+}
+
+static double WithLibraryHook(HWND window) {
+  SetShortCutKeyCode(VK_CONTROL, VK_F9);
+  SetShortCutMouse(1);
+  InitDLL(window);
+  double figure = KeyEventMicroseconds();
+  TermDLL();
+  return figure;
+}
+
+static void Row(const char* what, double value, const char* unit) {
+  printf("| %-52s | %9.3f %-2s |\n", what, value, unit);
+}
+
+int main() {
+  HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  double fetch100 = FetchMilliseconds(100);
+  double fetch1024 = FetchMilliseconds(1024);
+  double bare = KeyEventMicroseconds();
+  double empty = WithEmptyHook();
+  double library = WithLibraryHook(window);
+  DestroyWindow(window);
+
+  printf("| %-52s | %12s |\n", "vmh.dll", "median");
+  printf("|------------------------------------------------------|--------------|\n");
+  Row("GetDeskTopData, 100 desktop items", fetch100, "ms");
+  Row("GetDeskTopData, 1,024 desktop items", fetch1024, "ms");
+  Row("SendInput per key event, no low-level hook", bare, "us");
+  Row("SendInput per key event, empty low-level hook", empty, "us");
+  Row("SendInput per key event, vmh.dll's hooks", library, "us");
+  Row("Added cost per key event of vmh.dll's hook", library - empty, "us");
+  printf("figure vmh_get_desktop_data_100_ms %.3f\n", fetch100);
+  printf("figure vmh_get_desktop_data_1024_ms %.3f\n", fetch1024);
+  printf("figure vmh_key_hook_added_us %.3f\n", library - empty);
+  return fetch100 < 0 || fetch1024 < 0 ? 1 : 0;
+}
