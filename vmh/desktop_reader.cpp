@@ -16,10 +16,19 @@
 
 constexpr DWORD SHELL_ANSWER_TIMEOUT_MS = 2000;
 constexpr uint32_t MAX_SECTION_RECORDS = 65536;         // more than any desktop holds
-constexpr uint32_t FIRST_IMAGE_ROOM = 8 * 1024 * 1024;  // 1,024 icons of 32x32 in 32 bits fit
+constexpr uint32_t FIRST_IMAGE_ROOM = 1024 * 1024;      // a large section costs time to make
 constexpr uint32_t MAX_IMAGE_ROOM = 256 * 1024 * 1024;  // a larger answer is not believed
 
 static volatile LONG RequestSequence = 0;
+// The room the last image list took: a desktop rarely changes between fetches, so the next one
+// usually fits at the first try.
+static volatile LONG LastImageRoom = 0;
+
+static uint32_t FirstImageRoom() {
+  uint32_t last = static_cast<uint32_t>(LastImageRoom);
+  uint32_t room = last + last / 8;
+  return room > FIRST_IMAGE_ROOM ? room : FIRST_IMAGE_ROOM;
+}
 
 // One request's section, mapped in this process; released with it.
 struct DesktopRequest {
@@ -113,13 +122,15 @@ extern "C" BOOL WINAPI GetDeskTopData(HIMAGELIST* imageList, DWORD* count, Deskt
   if (listView == nullptr) return FALSE;
   uint32_t records = capacity < MAX_SECTION_RECORDS ? capacity : MAX_SECTION_RECORDS;
   DWORD deadline = GetTickCount() + SHELL_ANSWER_TIMEOUT_MS;
-  uint32_t imageRoom = FIRST_IMAGE_ROOM;
+  uint32_t firstRoom = FirstImageRoom();
+  uint32_t imageRoom = firstRoom;
   for (;;) {
     DesktopRequest request;
     if (!request.Create(records, imageRoom) || !AskShell(listView, request, deadline)) return FALSE;
     uint32_t needed = request.header->imageNeeded;
     bool tooSmall = needed > imageRoom;
-    if (!tooSmall || needed > MAX_IMAGE_ROOM || imageRoom != FIRST_IMAGE_ROOM) {
+    if (needed <= MAX_IMAGE_ROOM) InterlockedExchange(&LastImageRoom, static_cast<LONG>(needed));
+    if (!tooSmall || needed > MAX_IMAGE_ROOM || imageRoom != firstRoom) {
       TakeAnswer(request, imageList, count, items);
       return *count != 0 && *imageList != nullptr;
     }

@@ -32,8 +32,9 @@ UINT ReadDesktopMessage() {
   return message;
 }
 
-// The list view's own window procedure, called directly: we are on its thread, and a message sent
-// while a hook watches the thread may cost far more than the call itself.
+// The list view's own window procedure, called directly: we are on its thread. A sent message costs
+// the same here, unless some program watches the shell's thread with a WH_CALLWNDPROC hook: then
+// every message sent in the process takes a round trip to the server, 1,024 items some 200 ms.
 static LRESULT CallListView(HWND listView, WNDPROC procedure, UINT message, WPARAM wParam, LPARAM lParam) {
   return CallWindowProcA(procedure, listView, message, wParam, lParam);
 }
