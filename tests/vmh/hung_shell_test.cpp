@@ -1,5 +1,6 @@
-// A shell that does not answer: GetDeskTopData gives up after a bounded wait and reports nothing.
-// The desktop here is this process's own, on a thread that stops pumping its messages.
+// Desktops of this process's own: one on a thread that stops pumping its messages (a shell that
+// does not answer: GetDeskTopData gives up after a bounded wait and reports nothing), and one on
+// the caller's own thread, read without crossing anything.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,8 +18,8 @@ struct HungDesktop {
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 };
 
-static DWORD WINAPI HungDesktopThread(LPVOID parameter) {
-  auto* hung = static_cast<HungDesktop*>(parameter);
+// Progman -> SHELLDLL_DefView -> a list view with one item and no image list; returns Progman.
+static HWND MakeLocalDesktop() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = DefWindowProcA;
@@ -37,13 +38,24 @@ static DWORD WINAPI HungDesktopThread(LPVOID parameter) {
   item.mask = LVIF_TEXT;
   item.pszText = const_cast<char*>("hung");
   SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return progman;
+}
+
+static void DestroyLocalDesktop(HWND progman) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  DestroyWindow(progman);
+  UnregisterClassA(HUNG_DEFVIEW_CLASS, instance);
+  UnregisterClassA(HUNG_PROGMAN_CLASS, instance);
+}
+
+static DWORD WINAPI HungDesktopThread(LPVOID parameter) {
+  auto* hung = static_cast<HungDesktop*>(parameter);
+  HWND progman = MakeLocalDesktop();
   SetEvent(hung->created);
   WaitForSingleObject(hung->release, INFINITE);  // hung: nothing is pumped meanwhile
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-  DestroyWindow(progman);
-  UnregisterClassA(HUNG_DEFVIEW_CLASS, instance);
-  UnregisterClassA(HUNG_PROGMAN_CLASS, instance);
+  DestroyLocalDesktop(progman);
   return 0;
 }
 
@@ -66,4 +78,18 @@ TEST(DesktopDataHungShell, GivesUpAndReportsNothing) {
   CloseHandle(hung.created);
   CloseHandle(hung.release);
   printf("gave up after %lu ms\n", static_cast<unsigned long>(waited));
+}
+
+TEST(DesktopDataLocal, ListViewOnTheCallersThreadIsReadDirectly) {
+  HWND progman = MakeLocalDesktop();
+  ASSERT_NE(nullptr, progman);
+  HIMAGELIST images = reinterpret_cast<HIMAGELIST>(static_cast<uintptr_t>(0x1234));
+  DWORD count = 0;
+  std::vector<DesktopItem> items(4);
+  // The item is there but the view has no image list: not a good fetch, and no list to release.
+  EXPECT_FALSE(GetDeskTopData(&images, &count, items.data(), static_cast<DWORD>(items.size())));
+  EXPECT_EQ(1u, count);
+  EXPECT_STREQ("hung", items[0].name);
+  EXPECT_EQ(nullptr, images);
+  DestroyLocalDesktop(progman);
 }
