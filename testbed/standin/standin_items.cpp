@@ -1,5 +1,7 @@
 #include "testbed/standin/standin_items.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,14 +66,30 @@ static bool ParseLine(char* line, StandinItem& item) {
   return !item.name.empty();
 }
 
+constexpr char UTF8_BOM[] = "\xEF\xBB\xBF";
+constexpr int LINE_SIZE = 1024;
+
+// A UTF-8 line in the ANSI code page, in place; false when it does not convert.
+static bool Utf8ToAnsi(char* line, size_t size) {
+  wchar_t wide[LINE_SIZE];
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line, -1, wide, LINE_SIZE) == 0) return false;
+  return WideCharToMultiByte(CP_ACP, 0, wide, -1, line, static_cast<int>(size), nullptr, nullptr) != 0;
+}
+
 bool ReadStandinItems(const char* path, std::vector<StandinItem>& items) {
   FILE* file = fopen(path, "rb");
   if (file == nullptr) return false;
-  char line[1024];
+  char line[LINE_SIZE];
   bool good = true;
-  while (good && fgets(line, sizeof line, file) != nullptr) {
+  bool utf8 = false;
+  for (bool first = true; good && fgets(line, sizeof line, file) != nullptr; first = false) {
     line[strcspn(line, "\r\n")] = '\0';
-    if (line[0] == '#' || line[0] == '\0') continue;
+    if (first && strncmp(line, UTF8_BOM, sizeof UTF8_BOM - 1) == 0) {
+      utf8 = true;
+      memmove(line, line + sizeof UTF8_BOM - 1, strlen(line) - (sizeof UTF8_BOM - 1) + 1);
+    }
+    if (utf8 && !Utf8ToAnsi(line, sizeof line)) good = false;
+    if (!good || line[0] == '#' || line[0] == '\0') continue;
     StandinItem item;
     good = ParseLine(line, item);
     if (good) items.push_back(item);

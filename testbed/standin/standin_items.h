@@ -1,5 +1,5 @@
 // The items of the stand-in desktop, as the client tells them to standin.exe: one line each in a
-// text file in the ANSI code page,
+// text file in the ANSI code page (or in UTF-8 when the file starts with a UTF-8 byte order mark),
 //   <kind> <x> <y> <image> <name>
 // kind: file, link, common-file, common-link, url or plain (an item with no file behind it);
 // image: "-" for the item's own picture (image index = item number), or the index to report;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -184,4 +185,25 @@ TEST(StandinLifetime, RegistryAndFoldersAreRestoredWhenItEnds) {
     EXPECT_EQ(nullptr, FindWindowA("Progman", "Program Manager"));
   }
   EXPECT_FALSE(FileExists(folder));
+}
+
+TEST(StandinItemsFile, Utf8FileWithByteOrderMarkReadsInTheAnsiCodePage) {
+  char folder[MAX_PATH];
+  ASSERT_NE(0u, GetTempPathA(sizeof folder, folder));
+  std::string path = std::string(folder) + "velmo_items_utf8.txt";
+  FILE* file = fopen(path.c_str(), "wb");
+  ASSERT_NE(nullptr, file);
+  fputs("\xEF\xBB\xBF# comment\nlink 10 20 - \xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88\nplain 30 40 7 two words\n",
+        file);
+  fclose(file);
+  std::vector<StandinItem> items;
+  EXPECT_TRUE(ReadStandinItems(path.c_str(), items));
+  DeleteFileA(path.c_str());
+  ASSERT_EQ(2u, items.size());
+  EXPECT_EQ(STANDIN_LINK, items[0].kind);
+  EXPECT_EQ("ソフト", items[0].name);  // U+30BD U+30D5 U+30C8, in Shift-JIS here
+  EXPECT_EQ(20, items[0].y);
+  EXPECT_EQ(STANDIN_PLAIN, items[1].kind);
+  EXPECT_EQ(7, items[1].image);
+  EXPECT_EQ("two words", items[1].name);
 }
