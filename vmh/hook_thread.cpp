@@ -30,9 +30,18 @@ static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 }
 
 static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION && wParam == WM_RBUTTONDOWN) {
+  if (code == HC_ACTION) {
     const auto* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-    OnRightButtonDown(event->pt, event->time);
+    switch (wParam) {
+      case WM_RBUTTONDOWN:
+        OnRightButtonDown(event->pt, event->time);
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+      case WM_XBUTTONDOWN:
+        OnOtherButtonDown();
+        break;
+    }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -155,3 +155,6 @@ void OnRightButtonDown(POINT point, DWORD time) {
   RightPressPoint = point;
   RightPressTime = time;
 }
+
+// Another button between the two right presses makes them no double click.
+void OnOtherButtonDown() { RightPressPending = false; }

@@ -11,3 +11,4 @@ void ResetTriggerState();
 
 void OnKeyEvent(DWORD virtualKey, bool down, DWORD time);
 void OnRightButtonDown(POINT point, DWORD time);
+void OnOtherButtonDown();

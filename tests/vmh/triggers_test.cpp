@@ -26,7 +26,7 @@ static void PressKey(WORD key) {
   SendKey(key, false);
 }
 
-static void SendRightButton(DWORD flags) {
+static void SendMouseButton(DWORD flags) {
   INPUT input = {};
   input.type = INPUT_MOUSE;
   input.mi.dwFlags = flags;
@@ -34,8 +34,13 @@ static void SendRightButton(DWORD flags) {
 }
 
 static void RightClick() {
-  SendRightButton(MOUSEEVENTF_RIGHTDOWN);
-  SendRightButton(MOUSEEVENTF_RIGHTUP);
+  SendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+  SendMouseButton(MOUSEEVENTF_RIGHTUP);
+}
+
+static void MiddleClick() {
+  SendMouseButton(MOUSEEVENTF_MIDDLEDOWN);
+  SendMouseButton(MOUSEEVENTF_MIDDLEUP);
 }
 
 static void MoveMouseBy(LONG dx, LONG dy) {
@@ -165,6 +170,13 @@ TEST_F(TriggersTest, RightClicksFarApartInSpaceDoNothing) {
   RightClick();
   EXPECT_EQ(Requests{}, TakeRequests());
   MoveMouseBy(-GetSystemMetrics(SM_CXDOUBLECLK) * 4, 0);
+}
+
+TEST_F(TriggersTest, AnotherButtonBetweenTheRightClicksCancelsThem) {
+  RightClick();
+  MiddleClick();
+  RightClick();
+  EXPECT_EQ(Requests{}, TakeRequests());
 }
 
 TEST_F(TriggersTest, RightDoubleClickDoesNothingWhileTheMirrorIsShown) {
