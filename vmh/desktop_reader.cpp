@@ -15,7 +15,6 @@
 #include "vmh/vmh_module.h"
 
 constexpr DWORD SHELL_ANSWER_TIMEOUT_MS = 2000;
-constexpr uint32_t MAX_SECTION_RECORDS = 65536;         // more than any desktop holds
 constexpr uint32_t FIRST_IMAGE_ROOM = 1024 * 1024;      // a large section costs time to make
 constexpr uint32_t MAX_IMAGE_ROOM = 256 * 1024 * 1024;  // a larger answer is not believed
 
@@ -58,11 +57,11 @@ struct DesktopRequest {
     char name[DESKTOP_SECTION_NAME_SIZE];
     DesktopSectionName(name, sizeof name, GetCurrentProcessId(), sequence);
     section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
-    if (section == nullptr) return false;
+    if (section == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return false;  // not ours
     header = static_cast<DesktopSectionHeader*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, size));
     DesktopDoneEventName(name, sizeof name, GetCurrentProcessId(), sequence);
     done = CreateEventA(nullptr, TRUE, FALSE, name);
-    if (header == nullptr || done == nullptr) return false;
+    if (header == nullptr || done == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return false;
     memset(header, 0, sizeof *header);
     header->size = size;
     header->capacity = capacity;

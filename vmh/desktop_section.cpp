@@ -67,7 +67,9 @@ static void FillItem(HWND listView, WNDPROC procedure, int index, DesktopItem& r
 
 void FillDesktopSection(HWND listView, void* view, size_t viewSize) {
   auto* header = static_cast<DesktopSectionHeader*>(view);
+  // The request comes from another process: its sizes must describe this view.
   if (viewSize < sizeof *header || header->magic != DESKTOP_SECTION_MAGIC || header->size > viewSize ||
+      header->capacity > MAX_SECTION_RECORDS ||
       header->imageOffset != DesktopSectionImageOffset(header->capacity) ||
       header->imageOffset > header->size)
     return;

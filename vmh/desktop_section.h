@@ -14,6 +14,7 @@
 
 constexpr uint32_t DESKTOP_SECTION_MAGIC = 0x31484D56;  // "VMH1"
 constexpr int DESKTOP_SECTION_NAME_SIZE = 64;
+constexpr uint32_t MAX_SECTION_RECORDS = 65536;  // more than any desktop holds
 
 struct DesktopSectionHeader {
   uint32_t magic;
