@@ -23,9 +23,21 @@ static volatile LONG RequestSequence = 0;
 // usually fits at the first try.
 static volatile LONG LastImageRoom = 0;
 
-static uint32_t FirstImageRoom() {
+// Room for the image list at the first try: what it took last time, and at least one large icon
+// in 32 bits with its mask for each item (the count is a plain value, asked across processes).
+static uint32_t FirstImageRoom(HWND listView, DWORD deadline) {
   uint32_t last = static_cast<uint32_t>(LastImageRoom);
   uint32_t room = last + last / 8;
+  DWORD_PTR items = 0;
+  LONG left = static_cast<LONG>(deadline - GetTickCount());
+  if (left > 0 &&
+      SendMessageTimeoutA(listView, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(left),
+                          &items) != 0 &&
+      items < MAX_SECTION_RECORDS) {
+    uint32_t pixels = static_cast<uint32_t>(GetSystemMetrics(SM_CXICON) * GetSystemMetrics(SM_CYICON));
+    uint32_t estimate = static_cast<uint32_t>(items) * (pixels * 4 + pixels / 8) + FIRST_IMAGE_ROOM / 8;
+    if (estimate > room) room = estimate;
+  }
   return room > FIRST_IMAGE_ROOM ? room : FIRST_IMAGE_ROOM;
 }
 
@@ -121,7 +133,7 @@ extern "C" BOOL WINAPI GetDeskTopData(HIMAGELIST* imageList, DWORD* count, Deskt
   if (listView == nullptr) return FALSE;
   uint32_t records = capacity < MAX_SECTION_RECORDS ? capacity : MAX_SECTION_RECORDS;
   DWORD deadline = GetTickCount() + SHELL_ANSWER_TIMEOUT_MS;
-  uint32_t firstRoom = FirstImageRoom();
+  uint32_t firstRoom = FirstImageRoom(listView, deadline);
   uint32_t imageRoom = firstRoom;
   for (;;) {
     DesktopRequest request;

@@ -87,6 +87,7 @@ bool StandinDesktop::Launch() {
   if (!commonFolder_.empty()) command += " \"/common:" + commonFolder_ + "\"";
   if (options_.width > 0)
     command += " /size:" + std::to_string(options_.width) + "x" + std::to_string(options_.height);
+  if (options_.imageCount > 0) command += " /images:" + std::to_string(options_.imageCount);
   if (options_.workerW) command += " /workerw";
   if (options_.launch) command += " /launch";
   char line[COMMAND_LINE_SIZE];

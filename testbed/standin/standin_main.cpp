@@ -1,7 +1,8 @@
 // standin.exe: a desktop for the test bed, where Wine has none. It fills a real folder with the
 // items it is told, points the shell-folder registry values at it, shows the items in an icon view
 // at their positions under "Progman" (or "WorkerW"), and reports to the client that started it.
-//   standin.exe /items:FILE /folder:DIR [/common:DIR] [/size:WxH] [/workerw] [/launch] [/shared:NAME]
+//   standin.exe /items:FILE /folder:DIR [/common:DIR] [/size:WxH] [/images:N] [/workerw] [/launch]
+//               [/shared:NAME]
 #include <cstdlib>
 #include <cstring>
 
@@ -30,6 +31,8 @@ static bool TakeArgument(const char* argument) {
     Config.launch = true;
   else if (name == "/size")
     return sscanf(value, "%dx%d", &Config.width, &Config.height) == 2;
+  else if (name == "/images")
+    return sscanf(value, "%d", &Config.imageCount) == 1;
   else
     return false;
   return true;
@@ -73,7 +76,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   bool ready = ReadStandinItems(Config.itemsPath.c_str(), Items);
-  HIMAGELIST images = ready ? MakeStandinImageList(static_cast<int>(Items.size())) : nullptr;
+  // Like the system image list, the list may hold more pictures than the desktop has items.
+  int pictures =
+      static_cast<int>(Items.size()) > Config.imageCount ? static_cast<int>(Items.size()) : Config.imageCount;
+  HIMAGELIST images = ready ? MakeStandinImageList(pictures) : nullptr;
   if (images != nullptr) {
     PopulateFolders();
     PointShellFoldersAt();

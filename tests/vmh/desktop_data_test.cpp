@@ -208,3 +208,21 @@ TEST(DesktopDataWhere, ManyItemsFillTheWholeCapacity) {
   EXPECT_EQ(items[1023].y, table.items[1023].y);
   EXPECT_EQ(1500, ImageList_GetImageCount(table.images));
 }
+
+TEST(DesktopDataWhere, ImageListLargerThanTheDesktopArrivesWhole) {
+  StandinOptions options;
+  options.imageCount = 3000;  // as the system image list, far more pictures than items
+  StandinDesktop desktop;
+  ASSERT_TRUE(desktop.Start(
+      {{STANDIN_FILE, 40, 30, STANDIN_OWN_IMAGE, "a.txt"}, {STANDIN_FILE, 40, 130, 2998, "b.txt"}}, options));
+  Table table;
+  EXPECT_TRUE(table.Fetch());
+  ASSERT_EQ(2u, table.count);
+  ASSERT_NE(nullptr, table.images);
+  EXPECT_EQ(3000, ImageList_GetImageCount(table.images));
+  HIMAGELIST expected = MakeStandinImageList(3000);
+  ASSERT_NE(nullptr, expected);
+  EXPECT_TRUE(SamePicture(table.images, expected, table.items[1].image));
+  EXPECT_TRUE(SamePicture(table.images, expected, 2999));
+  ImageList_Destroy(expected);
+}
