@@ -125,6 +125,20 @@ TEST_F(StandinTest, PostedClickSelectsWithoutTakingTheForeground) {
   EXPECT_FALSE(Recorded(records, WM_LBUTTONDOWN, false));  // a posted message is recorded once
 }
 
+TEST_F(StandinTest, UsersClickOnTheDesktopDoesNotActivateIt) {
+  BringTestWindowToFront();
+  SetCursorPos(items_[2].x + ICON_CENTRE, items_[2].y + ICON_CENTRE);  // away from the test's window
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof clicks[0]);
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(desktop_.Messages(), WM_LBUTTONUP, true); }));
+  Sleep(200);
+  EXPECT_EQ(front_, GetForegroundWindow());
+  EXPECT_NE(desktop_.Progman(), GetActiveWindow());
+}
+
 TEST_F(StandinTest, RightButtonPairIsRecordedEvenWhereTheListViewSwallowsIt) {
   desktop_.ClearMessages();
   PostClick(WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, items_[0]);
