@@ -80,6 +80,19 @@ static void InsertDesktopItems() {
   }
 }
 
+// The list view keeps its items sorted, so an insertion moves the items after it: once all are in,
+// each record learns where its item finally stands.
+static void RecordFinalListIndexes() {
+  for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(i);
+    LRESULT index = SendMessageA(MirrorListView, LVM_FINDITEMA, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(&find));
+    DesktopItemTable.items[i].listIndex = static_cast<LONG>(index);
+  }
+}
+
 static void OnCreate(HWND mirror) {
   CaptureDesktopSnapshot();
   CreateMirrorListView(mirror);
@@ -88,6 +101,7 @@ static void OnCreate(HWND mirror) {
   CopyDesktopColours();
   CopyDesktopIconSpacing();
   InsertDesktopItems();
+  RecordFinalListIndexes();
 }
 
 static void OnDestroy() {

@@ -70,14 +70,15 @@ int ShowMirror() {
 
   CaptureDesktopSnapshot();
   if (AlphaBlendProc != nullptr) DarkenSnapshot();
-  // The window may still hold the last show's pixels; have the new picture painted.
-  if (MirrorListView != nullptr) InvalidateRect(MirrorListView, nullptr, TRUE);
 
   if (Settings.MoveWindow == 1) {
     BringMirrorBack();
   } else {
     ShowWindow(MirrorWindow, SW_SHOWNORMAL);
   }
+  // Where the system kept the window's old pixels (a composited desktop, a parked mirror still on
+  // a large screen), bringing it back repaints nothing: have the new picture painted.
+  if (MirrorListView != nullptr) InvalidateRect(MirrorListView, nullptr, TRUE);
   ReselectLastItem();
   return 1;
 }
