@@ -4,12 +4,11 @@
 #include <shellapi.h>
 
 #include "app/app.h"
+#include "app/tray_icon.h"
 #include "hooklib/trace.h"
 #include "mirror/mirror.h"
 #include "res/resource.h"
 #include "settings/dialogs.h"
-
-extern NOTIFYICONDATAA TrayIconData;
 
 constexpr char SHOW_MENU_TEXT[] = "ヴェルモを表示(&D)";
 constexpr char PUT_BACK_MENU_TEXT[] = "ヴェルモを戻す(&R)";

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/tray_icon.h"
 #include "res/resource.h"
 
 NOTIFYICONDATAA TrayIconData;
