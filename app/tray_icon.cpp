@@ -14,6 +14,8 @@ NOTIFYICONDATAA TrayIconData;
 constexpr char TRAY_TIP[] = "Velmo";
 constexpr int TRAY_STATE_ACTIVE = 1;
 
+// The first record layout: 88 bytes in 32-bit code, 104 in 64-bit code.
+static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104), "first record layout");
 static_assert(sizeof TRAY_TIP <= sizeof TrayIconData.szTip, "the tip fits the first record's field");
 
 // Loads the tray image for the state as an icon of our own, so that it can be destroyed when it
