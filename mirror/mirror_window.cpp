@@ -87,8 +87,8 @@ static void RecordFinalListIndexes() {
     LVFINDINFOA find = {};
     find.flags = LVFI_PARAM;
     find.lParam = static_cast<LPARAM>(i);
-    LRESULT index = SendMessageA(MirrorListView, LVM_FINDITEMA, static_cast<WPARAM>(-1),
-                                 reinterpret_cast<LPARAM>(&find));
+    LRESULT index =
+        SendMessageA(MirrorListView, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
     DesktopItemTable.items[i].listIndex = static_cast<LONG>(index);
   }
 }
