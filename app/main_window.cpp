@@ -41,7 +41,8 @@ static void ToggleMirror(LPARAM request) {
 // as it is now. False when the quit message came first: it is posted again so that the program
 // still ends, and nothing is rebuilt.
 static bool RebuildMirror(HWND window) {
-  PostMessageA(MirrorWindow, WM_CLOSE, 0, 0);
+  // (A null window would make the close a message to this thread.)
+  if (MirrorWindow != nullptr) PostMessageA(MirrorWindow, WM_CLOSE, 0, 0);
   MSG msg = {};
   while (FindWindowA(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE) != nullptr) {
     if (!GetMessageA(&msg, nullptr, 0, 0)) {
