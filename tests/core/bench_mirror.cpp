@@ -53,11 +53,13 @@ int main() {
       reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("MSIMG32.DLL"), "AlphaBlend")));
   RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   FakeDesktop desktop(screen);
+  std::vector<DesktopItem> items;
   for (int i = 0; i < ICON_COUNT; ++i) {
     char name[32];
     snprintf(name, sizeof name, "項目 %d", i);
-    FakeVmh.items.push_back(MakeItem(20 + (i / 10) * 90, 10 + (i % 10) * 90, name, 0));
+    items.push_back(MakeDesktopItem(20 + (i / 10) * 90, 10 + (i % 10) * 90, name, 0));
   }
+  ServeItems(items);
   printf("mirror over %ldx%ld with %d icons, %d show/hide rounds\n", screen.right, screen.bottom, ICON_COUNT,
          ROUNDS);
   MeasureMode(1, "build_move_mode", "show_move_mode", "hide_move_mode");

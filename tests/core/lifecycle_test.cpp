@@ -113,14 +113,14 @@ TEST_F(Lifecycle, StartsInOrderRunsHiddenAndStopsCleanly) {
   EXPECT_TRUE(mirrorBuilt);
   EXPECT_TRUE(trayAdded);
   EXPECT_TRUE(menuLoaded);
-  ASSERT_GE(FakeVmh.calls.size(), 7u);
-  EXPECT_EQ("SetShortCutKeyCode 29 0", FakeVmh.calls[0]);
-  EXPECT_EQ("SetShortCutMouse 1", FakeVmh.calls[1]);
-  EXPECT_EQ("InitDLL", FakeVmh.calls[2]);
-  EXPECT_EQ("GetDeskTopData", FakeVmh.calls[3]);
-  EXPECT_EQ("SetIsViewVelmo 1", FakeVmh.calls[4]);
-  EXPECT_EQ("SetIsViewVelmo 0", FakeVmh.calls[5]);
-  EXPECT_EQ("TermDLL", FakeVmh.calls.back());
+  ASSERT_GE(VmhCallTexts().size(), 7u);
+  EXPECT_EQ("SetShortCutKeyCode 29 0", VmhCallTexts()[0]);
+  EXPECT_EQ("SetShortCutMouse 1", VmhCallTexts()[1]);
+  EXPECT_EQ("InitDLL", VmhCallTexts()[2]);
+  EXPECT_EQ("GetDeskTopData", VmhCallTexts()[3]);
+  EXPECT_EQ("SetIsViewVelmo 1", VmhCallTexts()[4]);
+  EXPECT_EQ("SetIsViewVelmo 0", VmhCallTexts()[5]);
+  EXPECT_EQ("TermDLL", VmhCallTexts().back());
   EXPECT_EQ(nullptr, MirrorWindow);
   EXPECT_FALSE(TrayIconExists());
   EXPECT_FALSE(IsWindow(MainWindow));
@@ -138,7 +138,7 @@ TEST_F(Lifecycle, AllSettingsAreWrittenAtExit) {
 TEST_F(Lifecycle, ExitFromTheTrayMenuEndsTheProgram) {
   int exitCode = RunVelmoWith({[] { PostMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0); }});
   EXPECT_EQ(0, exitCode);
-  EXPECT_EQ("TermDLL", FakeVmh.calls.back());
+  EXPECT_EQ("TermDLL", VmhCallTexts().back());
 }
 
 // The program beside this test, started as a user would start it a second time.
@@ -177,7 +177,7 @@ TEST_F(Lifecycle, SecondStartEndsAtOnceAndTheRunningCopyShowsItsMirror) {
   EXPECT_EQ(1, shownAfter);
   EXPECT_EQ(0, exitCode);
   bool traced = false;
-  for (const std::string& line : FakeVmh.traces) traced = traced || line == "==表示へ!==\r\n";
+  for (const std::string& line : FakeVmh::Traces()) traced = traced || line == "==表示へ!==\r\n";
   EXPECT_TRUE(traced);
 }
 
@@ -186,11 +186,11 @@ TEST_F(Lifecycle, EndOfSessionLeavesTheLibraryRunningAndTheSettingsUnwritten) {
   bool trayAfterSession = true;
   RunVelmoWith({[&] {
     SendMessageA(MainWindow, WM_ENDSESSION, TRUE, 0);
-    callsAfterSession = FakeVmh.calls.size();
+    callsAfterSession = VmhCallTexts().size();
     trayAfterSession = TrayIconExists();
     PostMessageA(MainWindow, WM_CLOSE, 0, 0);
   }});
   EXPECT_FALSE(trayAfterSession);
   ASSERT_GT(callsAfterSession, 0u);
-  for (size_t i = 0; i < callsAfterSession; ++i) EXPECT_NE("TermDLL", FakeVmh.calls[i]);
+  for (size_t i = 0; i < callsAfterSession; ++i) EXPECT_NE("TermDLL", VmhCallTexts()[i]);
 }

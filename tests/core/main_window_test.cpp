@@ -79,7 +79,7 @@ class MainWindowTest : public VelmoTest {
     ASSERT_NE(0, AddTrayIcon(MainWindow));
     ASSERT_EQ(1, CreateMirror(MainWindow));
     PumpMessages(20);
-    FakeVmh.traces.clear();
+    FakeVmh::ClearCalls();
   }
   void TearDown() override {
     if (IsWindow(MainWindow)) DestroyWindow(MainWindow);
@@ -103,27 +103,27 @@ TEST_F(MainWindowTest, ShowRequestShowsTheMirrorAndLightsTheTrayIcon) {
   EXPECT_TRUE(IsWindowVisible(MirrorWindow));
   EXPECT_TRUE(TrayImageIs(IDI_TRAY_ACTIVE));
   EXPECT_FALSE(TrayImageIs(IDI_TRAY_IDLE));
-  ASSERT_EQ(1u, FakeVmh.traces.size());
-  EXPECT_EQ("==表示へ!==\r\n", FakeVmh.traces[0]);
+  ASSERT_EQ(1u, FakeVmh::Traces().size());
+  EXPECT_EQ("==表示へ!==\r\n", FakeVmh::Traces()[0]);
 }
 
 TEST_F(MainWindowTest, HideRequestHidesTheMirrorAndDimsTheTrayIcon) {
   Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
-  FakeVmh.traces.clear();
+  FakeVmh::ClearCalls();
   EXPECT_EQ(0, Command(MIRROR_REQUEST_WPARAM, MIRROR_HIDE));
   EXPECT_EQ(0, IsMirrorVisible);
   EXPECT_FALSE(IsWindowVisible(MirrorWindow));
   EXPECT_TRUE(TrayImageIs(IDI_TRAY_IDLE));
-  ASSERT_EQ(1u, FakeVmh.traces.size());
-  EXPECT_EQ("==非表示へ!==\r\n", FakeVmh.traces[0]);
+  ASSERT_EQ(1u, FakeVmh::Traces().size());
+  EXPECT_EQ("==非表示へ!==\r\n", FakeVmh::Traces()[0]);
 }
 
 TEST_F(MainWindowTest, RepeatedShowRequestOnlyTracesAndReloadsTheActiveImage) {
   Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
-  size_t calls = FakeVmh.calls.size();
+  size_t calls = VmhCallTexts().size();
   Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
-  EXPECT_EQ(calls, FakeVmh.calls.size()) << "the library is not told again";
-  EXPECT_EQ(2u, FakeVmh.traces.size());
+  EXPECT_EQ(calls, VmhCallTexts().size()) << "the library is not told again";
+  EXPECT_EQ(2u, FakeVmh::Traces().size());
   EXPECT_TRUE(TrayImageIs(IDI_TRAY_ACTIVE));
 }
 
@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, HideRequestWhileHiddenStillSetsTheIdleImage) {
   Command(IDM_TOGGLE_MIRROR, MIRROR_HIDE);
   EXPECT_EQ(0, IsMirrorVisible);
   EXPECT_TRUE(TrayImageIs(IDI_TRAY_IDLE));
-  EXPECT_EQ("==非表示へ!==\r\n", FakeVmh.traces.at(0));
+  EXPECT_EQ("==非表示へ!==\r\n", FakeVmh::Traces().at(0));
 }
 
 TEST_F(MainWindowTest, AnyOtherRequestTogglesOnTheMirrorsState) {
@@ -148,7 +148,7 @@ TEST_F(MainWindowTest, UnknownCommandsDoNothing) {
     Command(command, MIRROR_SHOW);
   }
   EXPECT_EQ(0, IsMirrorVisible);
-  EXPECT_TRUE(FakeVmh.traces.empty());
+  EXPECT_TRUE(FakeVmh::Traces().empty());
 }
 
 TEST_F(MainWindowTest, ExitCommandAsksTheMainWindowToClose) {
@@ -213,12 +213,12 @@ TEST_F(MainWindowTest, RightButtonReleaseOpensTheMenuAtTheCursorWithTheDefaultIt
 
 TEST_F(MainWindowTest, StartupTimerWaitsWhileTheMirrorIsShown) {
   Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
-  FakeVmh.traces.clear();
+  FakeVmh::ClearCalls();
   SetTimer(MainWindow, STARTUP_REFRESH_TIMER, STARTUP_REFRESH_DELAY_MS, nullptr);
   SendMessageA(MainWindow, WM_TIMER, STARTUP_REFRESH_TIMER, 0);
   MSG msg;
   EXPECT_FALSE(TakePosted(WM_COMMAND, &msg));
-  EXPECT_TRUE(FakeVmh.traces.empty());
+  EXPECT_TRUE(FakeVmh::Traces().empty());
   EXPECT_TRUE(KillTimer(MainWindow, STARTUP_REFRESH_TIMER)) << "armed again";
 }
 
@@ -228,22 +228,24 @@ TEST_F(MainWindowTest, StartupTimerRefreshesOnceWhenTheMirrorIsHidden) {
   MSG msg;
   ASSERT_TRUE(TakePosted(WM_COMMAND, &msg));
   EXPECT_EQ(static_cast<WPARAM>(IDM_REFRESH), msg.wParam);
-  EXPECT_EQ("==起動直後のディレイ画面更新==\r\n", FakeVmh.traces.at(0));
+  EXPECT_EQ("==起動直後のディレイ画面更新==\r\n", FakeVmh::Traces().at(0));
   EXPECT_FALSE(KillTimer(MainWindow, STARTUP_REFRESH_TIMER)) << "the timer is dead";
 }
 
 TEST_F(MainWindowTest, RefreshRebuildsTheMirrorHiddenAndKeepsTheTrayImage) {
   Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
   HWND oldMirror = MirrorWindow;
-  int fetches = FakeVmh.fetches;
-  FakeVmh.items.push_back(MakeItem(300, 300, "新しい項目", 0));
+  int fetches = static_cast<int>(FetchCount());
+  std::vector<DesktopItem> items = SampleItems();
+  items.push_back(MakeDesktopItem(300, 300, "新しい項目", 0));
+  ServeItems(items);
 
   EXPECT_EQ(0, Command(IDM_REFRESH, 0));
   EXPECT_FALSE(IsWindow(oldMirror));
   ASSERT_NE(nullptr, MirrorWindow);
   EXPECT_EQ(0, IsMirrorVisible);
   EXPECT_FALSE(IsWindowVisible(MirrorWindow));
-  EXPECT_GT(FakeVmh.fetches, fetches);
+  EXPECT_GT(static_cast<int>(FetchCount()), fetches);
   EXPECT_EQ(4, SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
   EXPECT_EQ(desktop_->listView(), DesktopListView);
   EXPECT_TRUE(TrayImageIs(IDI_TRAY_ACTIVE));
@@ -258,14 +260,14 @@ static LRESULT CALLBACK IgnoreCloseProc(HWND window, UINT message, WPARAM wParam
 TEST_F(MainWindowTest, QuitArrivingDuringRefreshStillEndsTheProgram) {
   MirrorProcBeforeStubborn = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(MirrorWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(IgnoreCloseProc)));
-  int fetches = FakeVmh.fetches;
+  int fetches = static_cast<int>(FetchCount());
   PostQuitMessage(7);
   Command(IDM_REFRESH, 0);
 
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is posted again";
   EXPECT_EQ(7u, msg.wParam);
-  EXPECT_EQ(fetches, FakeVmh.fetches) << "nothing rebuilt";
+  EXPECT_EQ(fetches, static_cast<int>(FetchCount())) << "nothing rebuilt";
   SetWindowLongPtrA(MirrorWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MirrorProcBeforeStubborn));
 }
 

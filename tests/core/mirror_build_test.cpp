@@ -123,11 +123,10 @@ TEST_F(MirrorBuild, NewMirrorIsHiddenAndTheLibraryWasToldShownThenHidden) {
 
 TEST_F(MirrorBuild, EmptyFetchesAreRepeatedUntilIconsCome) {
   FakeDesktop desktop(FAKE_DESKTOP_RECT);
-  ServeSampleItems();
-  FakeVmh.emptyFetches = 2;
+  ServeItemsAfterEmptyFetches(SampleItems(), 2);
   ASSERT_EQ(1, CreateMirror(nullptr));
 
-  EXPECT_EQ(3, FakeVmh.fetches);
+  EXPECT_EQ(3, static_cast<int>(FetchCount()));
   EXPECT_EQ(3u, DesktopItemTable.count);
   EXPECT_EQ(3, SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -138,7 +137,7 @@ TEST_F(MirrorBuild, DesktopWithoutIconsGetsAnEmptyMirrorWithinAboutTwoSeconds) {
   ASSERT_EQ(1, CreateMirror(nullptr));
   DWORD elapsed = GetTickCount() - start;
 
-  EXPECT_GT(FakeVmh.fetches, 1);
+  EXPECT_GT(static_cast<int>(FetchCount()), 1);
   EXPECT_LT(elapsed, 3000u);
   EXPECT_NE(nullptr, MirrorWindow);
   EXPECT_EQ(0, SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
