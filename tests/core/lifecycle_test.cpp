@@ -8,45 +8,10 @@
 
 #include "app/tray_icon.h"
 #include "res/resource.h"
+#include "tests/core/registry_guard.h"
 #include "tests/core/velmo_fixture.h"
 
-constexpr char BACKUP_KEY_PATH[] = "Software\\Morvane\\Velmo test backup";
 constexpr DWORD SECOND_COPY_TIMEOUT_MS = 20000;
-
-// Moves the program's registry key aside for the test and puts it back afterwards.
-class RegistryGuard {
- public:
-  RegistryGuard() {
-    HKEY key = nullptr;
-    hadKey_ = RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (!hadKey_) return;
-    HKEY backup = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, BACKUP_KEY_PATH, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup,
-                    nullptr);
-    RegCopyTreeA(key, nullptr, backup);
-    RegCloseKey(backup);
-    RegCloseKey(key);
-    RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH);
-  }
-  ~RegistryGuard() {
-    RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH);
-    if (!hadKey_) return;
-    HKEY backup = nullptr;
-    HKEY key = nullptr;
-    RegOpenKeyExA(HKEY_CURRENT_USER, BACKUP_KEY_PATH, 0, KEY_READ, &backup);
-    RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegCopyTreeA(backup, nullptr, key);
-    RegCloseKey(key);
-    RegCloseKey(backup);
-    RegDeleteTreeA(HKEY_CURRENT_USER, BACKUP_KEY_PATH);
-  }
-  RegistryGuard(const RegistryGuard&) = delete;
-  RegistryGuard& operator=(const RegistryGuard&) = delete;
-
- private:
-  bool hadKey_ = false;
-};
 
 // Steps run one after another from the running program's own message loop, each on a timer tick.
 static std::vector<std::function<void()>> Steps;
