@@ -159,3 +159,22 @@ TEST_F(Lifecycle, EndOfSessionLeavesTheLibraryRunningAndTheSettingsUnwritten) {
   ASSERT_GT(callsAfterSession, 0u);
   for (size_t i = 0; i < callsAfterSession; ++i) EXPECT_NE("TermDLL", VmhCallTexts()[i]);
 }
+
+TEST_F(Lifecycle, DesktopThatAppearsAfterStartUpIsPickedUpByTheRefresh) {
+  delete desktop_;
+  desktop_ = nullptr;
+  RECT mirrorAtStart = {}, mirrorAfterRefresh = {};
+  int exitCode = RunVelmoWith({[&] {
+                                 GetWindowRect(MirrorWindow, &mirrorAtStart);
+                                 desktop_ = new FakeDesktop(RECT{0, 0, 700, 500});
+                                 PostMessageA(MainWindow, WM_COMMAND, IDM_REFRESH, 0);
+                               },
+                               [&] {
+                                 GetWindowRect(MirrorWindow, &mirrorAfterRefresh);
+                                 PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+                               }});
+  EXPECT_EQ(0, exitCode);
+  EXPECT_TRUE(IsRectEmpty(&mirrorAtStart));
+  EXPECT_EQ(700, mirrorAfterRefresh.right - mirrorAfterRefresh.left);
+  EXPECT_EQ(500, mirrorAfterRefresh.bottom - mirrorAfterRefresh.top);
+}
