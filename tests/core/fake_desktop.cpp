@@ -4,6 +4,7 @@
 
 static FakeDesktop* Current;
 static HHOOK PostedMessageHook;
+static WNDPROC OriginalListViewProc;
 
 static bool IsRecorded(UINT message) {
   return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
@@ -20,6 +21,14 @@ static LRESULT CALLBACK RecordPostedMessage(int code, WPARAM removal, LPARAM lPa
     Current->received.push_back(record);
   }
   return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+// The shell's list view lives in another process, and a click on it does not take the focus from
+// the mirror. This one lives in the test's own thread, where it would: mouse buttons stop here.
+static LRESULT CALLBACK InertListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  bool button = message >= WM_LBUTTONDOWN && message <= WM_MBUTTONDBLCLK;
+  if (button) return 0;
+  return CallWindowProcA(OriginalListViewProc, window, message, wParam, lParam);
 }
 
 static void RegisterPlainClass(const char* name) {
@@ -54,6 +63,8 @@ FakeDesktop::FakeDesktop(RECT rect, bool underWorker) {
   SendMessageA(listView_, LVM_SETTEXTCOLOR, 0, FAKE_DESKTOP_TEXT);
   SendMessageA(listView_, LVM_SETTEXTBKCOLOR, 0, FAKE_DESKTOP_TEXT_BACKGROUND);
   SendMessageA(listView_, LVM_SETICONSPACING, 0, MAKELPARAM(FAKE_DESKTOP_SPACING_X, FAKE_DESKTOP_SPACING_Y));
+  OriginalListViewProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(listView_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(InertListViewProc)));
   PostedMessageHook = SetWindowsHookExA(WH_GETMESSAGE, RecordPostedMessage, nullptr, GetCurrentThreadId());
   Current = this;
 }

@@ -1,6 +1,7 @@
 // A desktop of the test's own: a "Progman" window titled "Program Manager" with a view window and
 // an icon list view beneath it, as the shell lays them out. The mouse, key and focus messages posted
-// to the list view are recorded.
+// to the list view are recorded; its mouse buttons do nothing, as a click on the shell (another
+// process) does not take the focus from the mirror.
 #pragma once
 
 #include <windows.h>
