@@ -34,6 +34,7 @@ static void BringMirrorBack() {
 }
 
 static void PostClick(HWND window, LPARAM point) {
+  if (window == nullptr) return;  // (a null window would make these messages to this thread)
   PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
   PostMessageA(window, WM_LBUTTONUP, MK_LBUTTON, point);
 }
@@ -89,7 +90,7 @@ int HideMirror() {
   IsMirrorVisible = 0;
   SetIsViewVelmo(0);
   RememberSelectedItem();
-  PostMessageA(DesktopListView, WM_KILLFOCUS, 0, 0);
+  if (DesktopListView != nullptr) PostMessageA(DesktopListView, WM_KILLFOCUS, 0, 0);
 
   if (Settings.MoveWindow == 1) {
     SetWindowPos(MirrorWindow, HWND_BOTTOM, MIRROR_PARK_X, MIRROR_PARK_Y, 0, 0, PARK_FLAGS);

@@ -42,6 +42,14 @@ class Program : public ::testing::Test {
     }
     tray_.Stop();
   }
+  // The first record of the action, or null.
+  const TrayRecord* First(uint32_t action) {
+    records_ = tray_.Records();
+    for (const TrayRecord& record : records_) {
+      if (record.action == action) return &record;
+    }
+    return nullptr;
+  }
   // The last record of the action, or null.
   const TrayRecord* Last(uint32_t action) {
     records_ = tray_.Records();
@@ -78,7 +86,9 @@ TEST_F(Program, SecondStartEndsWithZeroAndTheRunningCopyLightsItsIcon) {
   EXPECT_EQ(0u, second.ExitCode());
 
   ASSERT_TRUE(tray_.WaitForRecords(1, START_TIMEOUT_MS));
-  const TrayRecord* modify = Last(NIM_MODIFY);
+  // (Without a desktop the mirror may lose the focus at once and go away again: the first change
+  // is the one the request made.)
+  const TrayRecord* modify = First(NIM_MODIFY);
   ASSERT_NE(nullptr, modify);
   EXPECT_EQ(HashOfIcon(IDI_TRAY_ACTIVE), modify->iconHash);
   EXPECT_EQ(1, tray_.IconCount()) << "still one icon";
