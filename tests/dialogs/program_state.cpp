@@ -1,8 +1,5 @@
-// The process-wide handles that the dialogs use and that the program's start-up and mirror
-// building would otherwise provide.
+// The dialogs load their templates through the program's instance handle, which start-up would
+// set: here it is the test program's own module, which carries the program's resources.
 #include "app/app.h"
-#include "mirror/mirror.h"
 
-HINSTANCE AppInstance = GetModuleHandleA(nullptr);
-HWND MirrorWindow = nullptr;
-ScreenRect DesktopRect = {0, 0, 0, 0};
+static const bool InstanceSet = (AppInstance = GetModuleHandleA(nullptr), true);
