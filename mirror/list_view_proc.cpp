@@ -107,6 +107,15 @@ static void OnDestroy() {
   ItemPositionsChecked = false;
 }
 
+// The copy's index of the item made from table record i (its lParam), or -1. Later insertions into
+// the sorted list view move earlier items, so the index an insertion returned can be stale.
+static LRESULT FindRecordItem(HWND window, DWORD record) {
+  LVFINDINFOA find = {};
+  find.flags = LVFI_PARAM;
+  find.lParam = static_cast<LPARAM>(record);
+  return SendMessageA(window, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
+}
+
 // Wine's list view lays an icon view out in a grid at its first paint that finds items, dropping
 // the positions given before. After that paint every item whose position differs from its record
 // is put back; where the list view kept the positions (as Windows does) nothing is sent.
@@ -114,13 +123,15 @@ static void RestoreItemPositions(HWND window) {
   if (ItemPositionsChecked || SendMessageA(window, LVM_GETITEMCOUNT, 0, 0) <= 0) return;
   ItemPositionsChecked = true;
   for (DWORD i = 0; i < DesktopItemTable.count && i < DESKTOP_ITEM_CAPACITY; ++i) {
-    const DesktopItem& item = DesktopItemTable.items[i];
+    const DesktopItem& record = DesktopItemTable.items[i];
+    LRESULT item = FindRecordItem(window, i);
     POINT now = {};
-    if (!SendMessageA(window, LVM_GETITEMPOSITION, item.listIndex, reinterpret_cast<LPARAM>(&now))) continue;
-    SHORT x = static_cast<SHORT>(LOWORD(item.x));
-    SHORT y = static_cast<SHORT>(LOWORD(item.y));
+    if (item < 0 || !SendMessageA(window, LVM_GETITEMPOSITION, item, reinterpret_cast<LPARAM>(&now)))
+      continue;
+    SHORT x = static_cast<SHORT>(LOWORD(record.x));
+    SHORT y = static_cast<SHORT>(LOWORD(record.y));
     if (now.x == x && now.y == y) continue;
-    SendMessageA(window, LVM_SETITEMPOSITION, item.listIndex, MAKELPARAM(LOWORD(item.x), LOWORD(item.y)));
+    SendMessageA(window, LVM_SETITEMPOSITION, item, MAKELPARAM(LOWORD(record.x), LOWORD(record.y)));
   }
 }
 
