@@ -25,6 +25,7 @@ LONG IsMirrorVisible = 0;
 HWND PreviousForegroundWindow = nullptr;
 
 int FreedSnapshots = 0;
+volatile bool DesktopSuspended = false;
 void FreeDesktopSnapshot() { ++FreedSnapshots; }
 
 static std::mutex RecordLock;
@@ -68,7 +69,7 @@ static LRESULT CALLBACK RecordingMainProc(HWND window, UINT message, WPARAM wPar
     // Give anything already posted to the desktop time to arrive, so that the order shows.
     Sleep(100);
     std::lock_guard<std::mutex> lock(RecordLock);
-    HideRecord.push_back({sent, DesktopRecord.size()});
+    HideRecord.push_back({sent, DesktopRecord.size(), DesktopSuspended});
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);

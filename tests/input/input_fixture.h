@@ -32,7 +32,11 @@ inline POINT OnIcon(int item) { return {ICON_POSITIONS[item].x + 10, ICON_POSITI
 struct HideRequest {
   bool sent;                     // true: sent, false: posted
   size_t desktopMessagesBefore;  // what the desktop had received by then (measured after a pause)
+  bool desktopHung;              // the desktop's thread was suspended when it arrived
 };
+
+// Set while a test keeps the desktop's thread suspended.
+extern volatile bool DesktopSuspended;
 
 class MirrorInputTest : public ::testing::Test {
  protected:
