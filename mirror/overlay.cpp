@@ -3,11 +3,24 @@
 
 #include "mirror/mirror.h"
 
+// The merged image as an icon, with any opacity that the merge lost put back.
+static HICON MergedIcon(HIMAGELIST imageList, int image, HIMAGELIST merged) {
+  HICON icon = ImageList_GetIcon(merged, 0, ILD_NORMAL);
+  if (icon == nullptr) return nullptr;
+  HICON plain = ImageList_GetIcon(imageList, image, ILD_NORMAL);
+  if (plain == nullptr) return icon;
+  HICON repaired = RestoreLostAlpha(icon, plain);
+  DestroyIcon(plain);
+  if (repaired == nullptr) return icon;
+  DestroyIcon(icon);
+  return repaired;
+}
+
 // Draws the overlay over one image of the list, in place. A failure leaves the image as it was.
 static void MergeOverlayInto(HIMAGELIST imageList, int image, int overlayImage) {
   HIMAGELIST merged = ImageList_Merge(imageList, image, imageList, overlayImage, 0, 0);
   if (merged == nullptr) return;
-  HICON icon = ImageList_GetIcon(merged, 0, ILD_NORMAL);
+  HICON icon = MergedIcon(imageList, image, merged);
   if (icon != nullptr) {
     ImageList_ReplaceIcon(imageList, image, icon);
     DestroyIcon(icon);

@@ -51,3 +51,7 @@ ShortcutFolder ReadShortcutFolder(HKEY root, const char* subkey, const char* val
 // True when the folder holds a file or folder named "<name>.lnk". A name without a terminator
 // within nameSize bytes, or a path that does not fit MAX_PATH, is no shortcut.
 bool HasShortcutFile(const ShortcutFolder& folder, const char* name, size_t nameSize);
+
+// Gives a merged icon back the opacity of the plain image that the merge may have lost. Returns a
+// new icon (the caller destroys it), or null when nothing was lost or the icons are not 32-bit.
+HICON RestoreLostAlpha(HICON merged, HICON plain);
