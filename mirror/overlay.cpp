@@ -3,24 +3,26 @@
 
 #include "mirror/mirror.h"
 
-// The merged image as an icon, with any opacity that the merge lost put back.
-static HICON MergedIcon(HIMAGELIST imageList, int image, HIMAGELIST merged) {
+// The merged image as an icon, composed again where the merge mishandled per-pixel alpha.
+static HICON MergedIcon(HIMAGELIST imageList, int image, int overlayImage, HIMAGELIST merged) {
   HICON icon = ImageList_GetIcon(merged, 0, ILD_NORMAL);
   if (icon == nullptr) return nullptr;
   HICON plain = ImageList_GetIcon(imageList, image, ILD_NORMAL);
-  if (plain == nullptr) return icon;
-  HICON repaired = RestoreLostAlpha(icon, plain);
-  DestroyIcon(plain);
-  if (repaired == nullptr) return icon;
+  HICON overlay = ImageList_GetIcon(imageList, overlayImage, ILD_NORMAL);
+  HICON composed =
+      plain != nullptr && overlay != nullptr ? ComposeOverlayOverPlain(icon, plain, overlay) : nullptr;
+  if (plain != nullptr) DestroyIcon(plain);
+  if (overlay != nullptr) DestroyIcon(overlay);
+  if (composed == nullptr) return icon;
   DestroyIcon(icon);
-  return repaired;
+  return composed;
 }
 
 // Draws the overlay over one image of the list, in place. A failure leaves the image as it was.
 static void MergeOverlayInto(HIMAGELIST imageList, int image, int overlayImage) {
   HIMAGELIST merged = ImageList_Merge(imageList, image, imageList, overlayImage, 0, 0);
   if (merged == nullptr) return;
-  HICON icon = MergedIcon(imageList, image, merged);
+  HICON icon = MergedIcon(imageList, image, overlayImage, merged);
   if (icon != nullptr) {
     ImageList_ReplaceIcon(imageList, image, icon);
     DestroyIcon(icon);

@@ -52,6 +52,7 @@ ShortcutFolder ReadShortcutFolder(HKEY root, const char* subkey, const char* val
 // within nameSize bytes, or a path that does not fit MAX_PATH, is no shortcut.
 bool HasShortcutFile(const ShortcutFolder& folder, const char* name, size_t nameSize);
 
-// Gives a merged icon back the opacity of the plain image that the merge may have lost. Returns a
-// new icon (the caller destroys it), or null when nothing was lost or the icons are not 32-bit.
-HICON RestoreLostAlpha(HICON merged, HICON plain);
+// For images with per-pixel alpha, gives the merged icon the pixels of the overlay drawn over the
+// plain image, should the merge have got them wrong. Returns a new icon (the caller destroys it),
+// or null when nothing had to change or the images have no per-pixel alpha.
+HICON ComposeOverlayOverPlain(HICON merged, HICON plain, HICON overlay);

@@ -1,6 +1,7 @@
 #include "tests/overlay/overlay_fixture.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/app.h"
@@ -143,8 +144,8 @@ static HBITMAP SolidBitmap(COLORREF colour) {
   return bitmap;
 }
 
-HIMAGELIST MakePlainImageList(const std::vector<COLORREF>& colours) {
-  HIMAGELIST list = ImageList_Create(IMAGE_SIZE, IMAGE_SIZE, ILC_COLOR32 | ILC_MASK, 4, 4);
+HIMAGELIST MakePlainImageList(const std::vector<COLORREF>& colours, UINT flags) {
+  HIMAGELIST list = ImageList_Create(IMAGE_SIZE, IMAGE_SIZE, flags, 4, 4);
   HDC screen = GetDC(nullptr);
   HBITMAP opaqueMask = CreateBitmap(IMAGE_SIZE, IMAGE_SIZE, 1, 1, nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -162,44 +163,70 @@ HIMAGELIST MakePlainImageList(const std::vector<COLORREF>& colours) {
   return list;
 }
 
+// A 32-bit top-down DIB section in a memory DC, filled with one colour.
+struct PixelCanvas {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ previous = nullptr;
+  const DWORD* bits = nullptr;
+  explicit PixelCanvas(COLORREF background) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = IMAGE_SIZE;
+    info.bmiHeader.biHeight = -IMAGE_SIZE;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* pixels = nullptr;
+    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    bits = static_cast<const DWORD*>(pixels);
+    previous = SelectObject(dc, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, IMAGE_SIZE, IMAGE_SIZE};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+  }
+  ~PixelCanvas() {
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  Pixels Read() const {
+    GdiFlush();
+    Pixels pixels(IMAGE_SIZE * IMAGE_SIZE);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      DWORD bgr = bits[i] & 0xFFFFFF;
+      pixels[i] = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+    }
+    return pixels;
+  }
+};
+
 // Draws the image over a magenta background and reads the result pixel by pixel, top line first.
 Pixels ReadImage(HIMAGELIST list, int image) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = IMAGE_SIZE;
-  info.bmiHeader.biHeight = -IMAGE_SIZE;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP target = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(memory, target);
-  HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
-  RECT all = {0, 0, IMAGE_SIZE, IMAGE_SIZE};
-  FillRect(memory, &all, magenta);
-  DeleteObject(magenta);
-  ImageList_Draw(list, image, memory, 0, 0, ILD_NORMAL);
-  GdiFlush();
-  Pixels pixels(IMAGE_SIZE * IMAGE_SIZE);
-  const DWORD* source = static_cast<const DWORD*>(bits);
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    DWORD bgr = source[i] & 0xFFFFFF;
-    pixels[i] = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
-  }
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  DeleteObject(target);
-  return pixels;
+  PixelCanvas canvas(RGB(255, 0, 255));
+  ImageList_Draw(list, image, canvas.dc, 0, 0, ILD_NORMAL);
+  return canvas.Read();
 }
 
+// The icon drawn by GDI over an opaque square of the colour: what the arrow over a plain image
+// should look like.
 Pixels PlainWithIcon(COLORREF colour, HICON icon) {
-  HIMAGELIST list = MakePlainImageList({colour});
-  int overlay = ImageList_ReplaceIcon(list, -1, icon);
-  HIMAGELIST merged = ImageList_Merge(list, 0, list, overlay, 0, 0);
-  Pixels pixels = merged != nullptr ? ReadImage(merged, 0) : Pixels();
-  if (merged != nullptr) ImageList_Destroy(merged);
-  ImageList_Destroy(list);
-  return pixels;
+  PixelCanvas canvas(colour);
+  DrawIconEx(canvas.dc, 0, 0, icon, IMAGE_SIZE, IMAGE_SIZE, 0, nullptr, DI_NORMAL);
+  return canvas.Read();
+}
+
+int LargestDifference(const Pixels& a, const Pixels& b) {
+  if (a.size() != b.size()) return 256;
+  int largest = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      int difference =
+          abs(static_cast<int>((a[i] >> shift) & 0xFF) - static_cast<int>((b[i] >> shift) & 0xFF));
+      if (difference > largest) largest = difference;
+    }
+  }
+  return largest;
 }
 
 Pixels SolidPixels(COLORREF colour) { return Pixels(IMAGE_SIZE * IMAGE_SIZE, colour); }
@@ -232,8 +259,9 @@ void ShortcutOverlayTest::TearDown() {
   RemoveTree(root_);
 }
 
-void ShortcutOverlayTest::FillTable(const std::vector<const char*>& names, const std::vector<int>& images) {
-  DesktopItemTable.imageList = MakePlainImageList(colours_);
+void ShortcutOverlayTest::FillTable(const std::vector<const char*>& names, const std::vector<int>& images,
+                                    UINT listFlags) {
+  DesktopItemTable.imageList = MakePlainImageList(colours_, listFlags);
   DesktopItemTable.count = static_cast<DWORD>(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     DesktopItem& item = DesktopItemTable.items[i];

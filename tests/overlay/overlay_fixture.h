@@ -47,10 +47,14 @@ void RemoveTree(const std::string& path);
 std::string TestProgramPath();
 std::string SystemShellLibrary();
 
-HIMAGELIST MakePlainImageList(const std::vector<COLORREF>& colours);
+HIMAGELIST MakePlainImageList(const std::vector<COLORREF>& colours, UINT flags = ILC_COLOR32 | ILC_MASK);
 Pixels ReadImage(HIMAGELIST list, int image);
-// What merging the icon over a plain image of that colour gives.
+// The icon drawn by GDI over an opaque plain image of that colour.
 Pixels PlainWithIcon(COLORREF colour, HICON icon);
+// The largest difference of one colour channel between two pictures (256 when their sizes differ).
+int LargestDifference(const Pixels& a, const Pixels& b);
+// Channels may differ by rounding between GDI's blending and the image list's.
+constexpr int BLEND_ROUNDING = 2;
 Pixels SolidPixels(COLORREF colour);
 
 class ShortcutOverlayTest : public ::testing::Test {
@@ -59,7 +63,8 @@ class ShortcutOverlayTest : public ::testing::Test {
   void TearDown() override;
 
   // Makes the table hold one item per name, item i using image images[i].
-  void FillTable(const std::vector<const char*>& names, const std::vector<int>& images);
+  void FillTable(const std::vector<const char*>& names, const std::vector<int>& images,
+                 UINT listFlags = ILC_COLOR32 | ILC_MASK);
   void UseArrowIcon();  // points "29" at the test's arrow icon
   std::string TempPath(const std::string& relative) const { return root_ + "\\" + relative; }
 
