@@ -1,0 +1,83 @@
+#include "testbed/process/child_process.h"
+
+#include <vector>
+
+#include "testbed/process/binary_path.h"
+
+namespace testbed {
+
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM lParam) {
+  WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId == search->processId) search->windows.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+ChildProcess::~ChildProcess() { Stop(); }
+
+bool ChildProcess::Start(const std::string& path, const std::string& arguments) {
+  Stop();
+  std::string commandLine = "\"" + path + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  std::string directory = path.substr(0, path.find_last_of("\\/") + 1);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_) != FALSE;
+}
+
+bool ChildProcess::Stop(DWORD graceMs) {
+  if (info_.hProcess == nullptr) return true;
+  bool endedByItself = true;
+  if (IsRunning()) {
+    CloseWindowsOf(info_.dwProcessId);
+    endedByItself = WaitForExit(graceMs);
+    if (!endedByItself) {
+      TerminateProcess(info_.hProcess, 1);
+      WaitForSingleObject(info_.hProcess, graceMs);
+    }
+  }
+  Close();
+  return endedByItself;
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs) {
+  if (info_.hProcess == nullptr) return true;
+  return WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool ChildProcess::IsRunning() const {
+  return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD ChildProcess::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (info_.hProcess != nullptr) GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+void ChildProcess::Close() {
+  if (info_.hThread != nullptr) CloseHandle(info_.hThread);
+  if (info_.hProcess != nullptr) CloseHandle(info_.hProcess);
+  info_ = PROCESS_INFORMATION{};
+}
+
+void CloseWindowsOf(DWORD processId) {
+  WindowSearch search{processId, {}};
+  EnumWindows(&CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+  for (HWND window : search.windows) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+}  // namespace testbed

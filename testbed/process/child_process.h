@@ -1,0 +1,42 @@
+// A Windows program started by a test, ended by the test again on every path.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testbed {
+
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();  // Stop()s a process that still runs
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts path with the given arguments (the command line is "path" arguments). The working
+  // directory is the program's folder.
+  bool Start(const std::string& path, const std::string& arguments = std::string());
+
+  // Asks the program to end (WM_CLOSE to each of its top-level windows), waits up to
+  // graceMs, then terminates it. Returns true when it ended by itself.
+  bool Stop(DWORD graceMs = 5000);
+
+  // Waits for the process to end by itself; true when it has.
+  bool WaitForExit(DWORD timeoutMs);
+
+  bool IsRunning() const;
+  DWORD ExitCode() const;  // STILL_ACTIVE while running
+  DWORD Id() const { return info_.dwProcessId; }
+  HANDLE Handle() const { return info_.hProcess; }
+
+ private:
+  void Close();
+
+  PROCESS_INFORMATION info_{};
+};
+
+// Posts WM_CLOSE to every top-level window of the process.
+void CloseWindowsOf(DWORD processId);
+
+}  // namespace testbed
