@@ -1,15 +1,13 @@
-// Placeholder exports, replaced by the real library.
-#include "hooklib/vmh.h"
+// Entry point of vmh.dll. Loading runs in the program's process and, through the desktop reader's
+// hook, in the shell's process too, so nothing starts here.
+#include "vmh/vmh_module.h"
 
-extern "C" {
-BOOL WINAPI InitDLL(HWND) { return FALSE; }
-BOOL WINAPI TermDLL(void) { return FALSE; }
-BOOL WINAPI SetShortCutKeyCode(DWORD, DWORD) { return FALSE; }
-BOOL WINAPI SetShortCutMouse(DWORD) { return FALSE; }
-BOOL WINAPI GetDeskTopData(HIMAGELIST*, DWORD*, DesktopItem*, DWORD) { return FALSE; }
-BOOL WINAPI SetIsViewVelmo(DWORD) { return FALSE; }
-int WINAPI Dprint(const char* text) {
-  OutputDebugStringA(text);
-  return 1;
-}
+HMODULE VmhModule = nullptr;
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    VmhModule = instance;
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
 }
