@@ -1,7 +1,42 @@
-// Placeholder until the shell launching is written.
+// Handing the home page and the local help page to the shell.
 #include "settings/dialogs.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/app.h"
+#include "app/path_parts.h"
+#include "settings/launch.h"
 
 const char HomePageUrl[] = VELMO_HOME_PAGE_URL;
 
-int OpenUrl(const char*) { return 0; }
-void OpenHelpPage() {}
+constexpr char HELP_PAGE_FOLDER[] = "html\\";
+constexpr char HELP_PAGE_NAME[] = "option";
+constexpr char HELP_PAGE_EXTENSION[] = "html";
+
+int OpenUrl(const char* target) {
+  // Shown normally: a browser or a help page started hidden would be of no use to anyone.
+  ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL);
+  return 0;
+}
+
+bool BuildHelpPagePath(const char* programPath, char* page, size_t pageSize) {
+  if (pageSize > 0) page[0] = '\0';
+  char drive[PATH_DRIVE_SIZE];
+  char directory[PATH_DIRECTORY_SIZE];
+  if (!SplitDriveAndDirectory(programPath, drive, sizeof drive, directory, sizeof directory)) return false;
+  size_t used = strlen(directory);
+  if (used + sizeof HELP_PAGE_FOLDER > sizeof directory) return false;
+  memcpy(directory + used, HELP_PAGE_FOLDER, sizeof HELP_PAGE_FOLDER);
+  return JoinPath(page, pageSize, drive, directory, HELP_PAGE_NAME, HELP_PAGE_EXTENSION);
+}
+
+void OpenHelpPage() {
+  char program[MAX_PATH];
+  DWORD length = GetModuleFileNameA(AppInstance, program, sizeof program);
+  if (length == 0 || length >= sizeof program) return;  // none, or cut short
+  char page[MAX_PATH];
+  if (!BuildHelpPagePath(program, page, sizeof page)) return;
+  OpenUrl(page);
+}

@@ -28,6 +28,10 @@ struct SettingsRecord {
 
 extern SettingsRecord Settings;
 
+// SETTINGS_KEY_PATH, then "\" and the subkey when one is given. False when it does not fit size
+// bytes (terminator included); nothing is written past path[size - 1].
+bool BuildSettingsKeyPath(char* path, size_t size, const char* subkey);
+
 void LoadSettings();
 void SaveSettings();
 DWORD ReadRegistryValue(const char* subkey, const char* valueName, void* buffer, DWORD capacity);

@@ -45,8 +45,7 @@ static const SettingsField SettingsFields[] = {
     {"oy", &Settings.oy},
 };
 
-// SETTINGS_KEY_PATH, then "\" and the subkey when one is given. False when it does not fit.
-static bool BuildKeyPath(char* path, size_t size, const char* subkey) {
+bool BuildSettingsKeyPath(char* path, size_t size, const char* subkey) {
   int written = subkey != nullptr ? snprintf(path, size, "%s\\%s", SETTINGS_KEY_PATH, subkey)
                                   : snprintf(path, size, "%s", SETTINGS_KEY_PATH);
   return written >= 0 && static_cast<size_t>(written) < size;
@@ -54,7 +53,7 @@ static bool BuildKeyPath(char* path, size_t size, const char* subkey) {
 
 DWORD ReadRegistryValue(const char* subkey, const char* valueName, void* buffer, DWORD capacity) {
   char path[SETTINGS_PATH_SIZE];
-  if (!BuildKeyPath(path, sizeof path, subkey)) return 0;
+  if (!BuildSettingsKeyPath(path, sizeof path, subkey)) return 0;
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
   DWORD bytes = capacity;
@@ -75,7 +74,7 @@ LONG ReadRegistryInt(const char* subkey, const char* valueName, LONG defaultValu
 
 DWORD WriteRegistryValue(const char* subkey, const char* valueName, const char* text, DWORD number) {
   char path[SETTINGS_PATH_SIZE];
-  if (!BuildKeyPath(path, sizeof path, subkey)) return 0;
+  if (!BuildSettingsKeyPath(path, sizeof path, subkey)) return 0;
   HKEY key;
   DWORD disposition;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
