@@ -1,4 +1,136 @@
-// Placeholder until start-up is written.
-#include "app/app.h"
+// The process's life: the single-instance rule, start-up in its fixed order, the message loop and
+// the shutdown after it.
+#include <windows.h>
+#include <commctrl.h>
 
-int RunVelmo(HINSTANCE) { return 0; }
+#include "app/app.h"
+#include "hooklib/trace.h"
+#include "hooklib/vmh.h"
+#include "mirror/mirror.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+
+HINSTANCE AppInstance;
+HWND MainWindow;
+HMODULE Msimg32Module;
+AlphaBlendFunction AlphaBlendProc;
+HMENU TrayMenu;
+HMENU TrayPopup;
+
+constexpr int MAIN_WINDOW_X = -500;
+constexpr int MAIN_WINDOW_Y = -500;
+constexpr DWORD MAIN_WINDOW_STYLE = WS_POPUP | WS_DISABLED | WS_CLIPSIBLINGS;
+constexpr UINT TRAY_DEFAULT_ITEM_POSITION = 0;
+
+// Releases ShadeBitmap when the process ends through the runtime's normal exit, in every copy.
+// In a copy that never made it both handles are null and the calls do nothing.
+static struct ShadeBitmapRelease {
+  ShadeBitmapRelease() {}
+  ~ShadeBitmapRelease() {
+    DeleteDC(ShadeBitmap.dc);
+    DeleteObject(ShadeBitmap.bitmap);
+  }
+} ShadeBitmapReleaseAtExit;
+
+// A copy is already running: ask it to show its mirror. True when one was found.
+static bool HandOverToRunningCopy() {
+  MainWindow = FindWindowA(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE);
+  if (MainWindow == nullptr) return false;
+  Trace("==多重起動==\r\n");
+  ShowWindow(MainWindow, SW_HIDE);
+  PostMessageA(MainWindow, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
+  return true;
+}
+
+static bool RegisterMainWindowClass() {
+  WNDCLASSA windowClass = {};
+  if (GetClassInfoA(AppInstance, MAIN_WINDOW_CLASS, &windowClass)) return true;
+  windowClass.style = 0;
+  windowClass.lpfnWndProc = MainWndProc;
+  windowClass.cbClsExtra = 0;
+  windowClass.cbWndExtra = 0;
+  windowClass.hInstance = AppInstance;
+  windowClass.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_APP));
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  windowClass.lpszMenuName = nullptr;
+  windowClass.lpszClassName = MAIN_WINDOW_CLASS;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+static HWND CreateMainWindow() {
+  return CreateWindowExA(0, MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, MAIN_WINDOW_STYLE, MAIN_WINDOW_X,
+                         MAIN_WINDOW_Y, 0, 0, nullptr, nullptr, AppInstance, nullptr);
+}
+
+static void ConfigureHookLibrary() {
+  DWORD doublePressKey = Settings.UseSKey != 0 ? Settings.SKeyCode : 0;
+  DWORD singlePressKey = Settings.UseSKeyS != 0 ? Settings.SKeyCodeS : 0;
+  SetShortCutKeyCode(doublePressKey, singlePressKey);
+  SetShortCutMouse(static_cast<DWORD>(Settings.MouseRdblclk));
+}
+
+static void LoadAlphaBlend() {
+  Msimg32Module = LoadLibraryA("MSIMG32.DLL");
+  if (Msimg32Module != nullptr) {
+    AlphaBlendProc = reinterpret_cast<AlphaBlendFunction>(
+        reinterpret_cast<void*>(GetProcAddress(Msimg32Module, "AlphaBlend")));
+  }
+}
+
+static void LoadTrayMenu() {
+  TrayMenu = LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDR_TRAYMENU));
+  if (TrayMenu != nullptr) TrayPopup = GetSubMenu(TrayMenu, 0);
+  if (TrayMenu != nullptr && TrayPopup != nullptr) {
+    SetMenuDefaultItem(TrayPopup, TRAY_DEFAULT_ITEM_POSITION, TRUE);
+  } else {
+    PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+  }
+}
+
+static WPARAM RunMessageLoop() {
+  MSG msg = {};
+  while (GetMessageA(&msg, nullptr, 0, 0)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return msg.wParam;
+}
+
+static void ShutDown() {
+  if (TrayPopup != nullptr) DestroyMenu(TrayPopup);
+  if (TrayMenu != nullptr) DestroyMenu(TrayMenu);
+  TrayPopup = nullptr;
+  TrayMenu = nullptr;
+  TermDLL();
+  SaveSettings();
+}
+
+int RunVelmo(HINSTANCE instance) {
+  if (HandOverToRunningCopy()) return 0;
+
+  AppInstance = instance;
+  InitCommonControls();
+  LoadSettings();
+
+  if (!RegisterMainWindowClass()) return 0;
+  MainWindow = CreateMainWindow();
+  if (MainWindow == nullptr) return 0;
+  ShowWindow(MainWindow, SW_MINIMIZE);
+  UpdateWindow(MainWindow);
+
+  ConfigureHookLibrary();
+  InitDLL(MainWindow);
+  ShowWindow(MainWindow, SW_HIDE);
+
+  LookUpDesktopHandles();
+  LoadAlphaBlend();
+  if (!CreateMirror(MainWindow)) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+  if (!AddTrayIcon(MainWindow)) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+  LoadTrayMenu();
+  SetTimer(MainWindow, STARTUP_REFRESH_TIMER, STARTUP_REFRESH_DELAY_MS, nullptr);
+
+  WPARAM exitCode = RunMessageLoop();
+  ShutDown();
+  return static_cast<int>(exitCode);
+}

@@ -58,6 +58,8 @@ int CreateMirror(HWND owner);
 LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void CaptureDesktopSnapshot();
 void FreeDesktopSnapshot();
+// Makes ShadeBitmap afresh at DesktopRect's size, releasing the previous one.
+void MakeShadeBitmap();
 
 void ApplyShortcutOverlays();
 

@@ -1,0 +1,124 @@
+// MirrorWindow's procedure: on creation it takes the first picture of the screen and fills
+// MirrorListView with the desktop's icons, their colours and spacing; on destruction it empties the
+// table.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/app.h"
+#include "mirror/mirror.h"
+
+HWND MirrorListView;
+WNDPROC SavedListViewProc;
+
+constexpr DWORD MIRROR_LIST_VIEW_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | LVS_ICON |
+                                         LVS_SORTDESCENDING | LVS_SHAREIMAGELISTS | LVS_EDITLABELS |
+                                         LVS_ALIGNLEFT | LVS_NOSCROLL;
+static_assert(MIRROR_LIST_VIEW_STYLE == 0x52002A60, "mirror list view style");
+
+// The spacing written to the desktop list view only to read its own back in the answer.
+constexpr LPARAM PROBE_ICON_SPACING = MAKELPARAM(36, 36);
+
+// The desktop list view lives in the shell's process; a hung shell must not hang us.
+constexpr UINT SHELL_MESSAGE_TIMEOUT_MS = 300;
+
+// Sends a message with a plain-value answer to the desktop list view. False when the shell did not
+// answer in time (or there is no list view).
+static bool AskDesktop(UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* answer) {
+  *answer = 0;
+  if (DesktopListView == nullptr) return false;
+  return SendMessageTimeoutA(DesktopListView, message, wParam, lParam, SMTO_ABORTIFHUNG,
+                             SHELL_MESSAGE_TIMEOUT_MS, answer) != 0;
+}
+
+static void CreateMirrorListView(HWND mirror) {
+  MirrorListView = CreateWindowExA(0, WC_LISTVIEWA, "", MIRROR_LIST_VIEW_STYLE, 0, 0, DesktopRect.width,
+                                   DesktopRect.height, mirror, nullptr, AppInstance, nullptr);
+  SavedListViewProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(MirrorListView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MirrorListViewProc)));
+}
+
+static void CopyDesktopColours() {
+  SendMessageA(MirrorListView, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE));
+  DWORD_PTR textColour = 0;
+  if (AskDesktop(LVM_GETTEXTCOLOR, 0, 0, &textColour)) {
+    SendMessageA(MirrorListView, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(textColour));
+  }
+  if (AlphaBlendProc != nullptr) {
+    SendMessageA(MirrorListView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE));
+    return;
+  }
+  DWORD_PTR textBackground = 0;
+  if (AskDesktop(LVM_GETTEXTBKCOLOR, 0, 0, &textBackground)) {
+    SendMessageA(MirrorListView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(textBackground));
+  }
+}
+
+// The list view only tells its spacing when a new one is set: set a probe, take the answer, and
+// put the answer straight back. When the shell did not answer, its spacing is left alone.
+static void CopyDesktopIconSpacing() {
+  DWORD_PTR spacing = 0;
+  if (!AskDesktop(LVM_SETICONSPACING, 0, PROBE_ICON_SPACING, &spacing)) return;
+  DWORD_PTR ignored = 0;
+  AskDesktop(LVM_SETICONSPACING, 0, static_cast<LPARAM>(spacing), &ignored);
+  SendMessageA(MirrorListView, LVM_SETICONSPACING, 0, static_cast<LPARAM>(spacing));
+}
+
+static void InsertDesktopItems() {
+  for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
+    DesktopItem& record = DesktopItemTable.items[i];
+    record.name[DESKTOP_ITEM_NAME_SIZE - 1] = '\0';
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = 0;
+    item.pszText = record.name;
+    item.iImage = record.image;
+    item.lParam = static_cast<LPARAM>(i);
+    LRESULT index = SendMessageA(MirrorListView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    record.listIndex = static_cast<LONG>(index);
+    SendMessageA(MirrorListView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
+                 MAKELPARAM(LOWORD(record.x), LOWORD(record.y)));
+  }
+}
+
+// The list view keeps its items sorted, so an insertion moves the items after it: once all are in,
+// each record learns where its item finally stands.
+static void RecordFinalListIndexes() {
+  for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(i);
+    LRESULT index =
+        SendMessageA(MirrorListView, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
+    DesktopItemTable.items[i].listIndex = static_cast<LONG>(index);
+  }
+}
+
+static void OnCreate(HWND mirror) {
+  CaptureDesktopSnapshot();
+  CreateMirrorListView(mirror);
+  SendMessageA(MirrorListView, LVM_SETIMAGELIST, LVSIL_NORMAL,
+               reinterpret_cast<LPARAM>(DesktopItemTable.imageList));
+  CopyDesktopColours();
+  CopyDesktopIconSpacing();
+  InsertDesktopItems();
+  RecordFinalListIndexes();
+}
+
+static void OnDestroy() {
+  if (DesktopItemTable.imageList != nullptr) ImageList_Destroy(DesktopItemTable.imageList);
+  DesktopItemTable.imageList = nullptr;
+  DesktopItemTable.count = 0;
+  MirrorWindow = nullptr;
+}
+
+LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate(window);
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,185 @@
+// velmo.exe with the real hook library over the stand-in desktop: the mirror it builds and shows,
+// looked at from outside as the user would see it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "mirror/mirror.h"
+#include "res/resource.h"
+#include "testbed/process/binary_path.h"
+#include "testbed/process/child_process.h"
+#include "testbed/process/find_window.h"
+#include "testbed/standin/standin_client.h"
+#include "tests/core/registry_guard.h"
+
+constexpr DWORD START_TIMEOUT_MS = 15000;
+constexpr int TEXT_SIZE = 260;
+
+// Reads a list view of another process through a block of that process's memory.
+class RemoteListView {
+ public:
+  RemoteListView(HWND listView, DWORD processId) : listView_(listView) {
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process_ != nullptr) {
+      block_ = VirtualAllocEx(process_, nullptr, BLOCK_SIZE, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+  }
+  ~RemoteListView() {
+    if (block_ != nullptr) VirtualFreeEx(process_, block_, 0, MEM_RELEASE);
+    if (process_ != nullptr) CloseHandle(process_);
+  }
+  RemoteListView(const RemoteListView&) = delete;
+  RemoteListView& operator=(const RemoteListView&) = delete;
+
+  bool Ready() const { return block_ != nullptr; }
+  int Count() const { return static_cast<int>(SendMessageA(listView_, LVM_GETITEMCOUNT, 0, 0)); }
+
+  POINT Position(int item) const {
+    POINT place = {-1, -1};
+    SendMessageA(listView_, LVM_GETITEMPOSITION, item, reinterpret_cast<LPARAM>(block_));
+    ReadProcessMemory(process_, block_, &place, sizeof place, nullptr);
+    return place;
+  }
+
+  // The item's text and its lParam.
+  std::string Text(int item, LPARAM* lParam) const {
+    char* remoteText = static_cast<char*>(block_) + sizeof(LVITEMA);
+    LVITEMA request = {};
+    request.mask = LVIF_TEXT | LVIF_PARAM;
+    request.iItem = item;
+    request.pszText = remoteText;
+    request.cchTextMax = TEXT_SIZE;
+    WriteProcessMemory(process_, block_, &request, sizeof request, nullptr);
+    SendMessageA(listView_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block_));
+    LVITEMA answer = {};
+    char text[TEXT_SIZE] = {};
+    ReadProcessMemory(process_, block_, &answer, sizeof answer, nullptr);
+    ReadProcessMemory(process_, remoteText, text, sizeof text - 1, nullptr);
+    *lParam = answer.lParam;
+    return text;
+  }
+
+ private:
+  static constexpr SIZE_T BLOCK_SIZE = 4096;
+  HWND listView_;
+  HANDLE process_ = nullptr;
+  void* block_ = nullptr;
+};
+
+static void Pump(DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(10);
+  }
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    items_ = {{STANDIN_PLAIN, 20, 20, STANDIN_OWN_IMAGE, "ごみ箱"},
+              {STANDIN_LINK, 20, 110, STANDIN_OWN_IMAGE, "表計算"},
+              {STANDIN_FILE, 110, 20, STANDIN_OWN_IMAGE, "見積書.txt"},
+              {STANDIN_FILE, 200, 290, STANDIN_OWN_IMAGE, "Report"}};
+    ASSERT_TRUE(desktop_.Start(items_));
+    ASSERT_TRUE(velmo_.Start(testbed::VelmoPath()));
+    mainWindow_ = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
+    ASSERT_NE(nullptr, mainWindow_);
+    mirror_ = testbed::WaitForWindow(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
+    ASSERT_NE(nullptr, mirror_);
+    // The list view is made while the mirror is being created; wait for the build to finish.
+    for (int i = 0; i < 100 && (mirrorList_ = GetWindow(mirror_, GW_CHILD)) == nullptr; ++i) Pump(50);
+    ASSERT_NE(nullptr, mirrorList_);
+    Pump(300);
+  }
+  void TearDown() override {
+    if (velmo_.IsRunning()) {
+      PostMessageA(mainWindow_, WM_COMMAND, IDM_EXIT, 0);
+      velmo_.Stop();
+    }
+    desktop_.Stop();
+  }
+  void Request(LPARAM request) {
+    PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, request);
+    Pump(500);
+  }
+  RECT Rect(HWND window) const {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+  }
+
+  RegistryGuard registry_;
+  std::vector<StandinItem> items_;
+  StandinDesktop desktop_;
+  testbed::ChildProcess velmo_;
+  HWND mainWindow_ = nullptr;
+  HWND mirror_ = nullptr;
+  HWND mirrorList_ = nullptr;
+};
+
+TEST_F(EndToEnd, ShownMirrorLiesExactlyOverTheDesktopInFront) {
+  Request(MIRROR_SHOW);
+  RECT mirror = Rect(mirror_);
+  RECT desktop = Rect(desktop_.ListView());
+  EXPECT_TRUE(EqualRect(&mirror, &desktop));
+  RECT list = Rect(mirrorList_);
+  EXPECT_TRUE(EqualRect(&mirror, &list));
+  EXPECT_TRUE(IsWindowVisible(mirror_));
+  EXPECT_TRUE(GetWindowLongPtrA(mirror_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(mirror_, GetForegroundWindow());
+}
+
+TEST_F(EndToEnd, MirrorHoldsEachDesktopItemAtItsPlace) {
+  Request(MIRROR_SHOW);
+  RemoteListView list(mirrorList_, velmo_.Id());
+  ASSERT_TRUE(list.Ready());
+  ASSERT_EQ(static_cast<int>(items_.size()), list.Count());
+  for (int i = 0; i < list.Count(); ++i) {
+    LPARAM record = -1;
+    std::string text = list.Text(i, &record);
+    ASSERT_GE(record, 0);
+    ASSERT_LT(record, static_cast<LPARAM>(items_.size()));
+    const StandinItem& item = items_[record];
+    EXPECT_EQ(item.name, text) << "item " << i;
+    POINT place = list.Position(i);
+    EXPECT_EQ(item.x, place.x) << item.name;
+    EXPECT_EQ(item.y, place.y) << item.name;
+  }
+}
+
+TEST_F(EndToEnd, MirrorHasTheDesktopsSpacingAndTheDesktopKeepsIt) {
+  HWND desktop = desktop_.ListView();
+  DWORD desktopSpacing = static_cast<DWORD>(SendMessageA(desktop, LVM_SETICONSPACING, 0, MAKELPARAM(50, 50)));
+  SendMessageA(desktop, LVM_SETICONSPACING, 0, static_cast<LPARAM>(desktopSpacing));
+  DWORD mirrorSpacing =
+      static_cast<DWORD>(SendMessageA(mirrorList_, LVM_SETICONSPACING, 0, MAKELPARAM(50, 50)));
+  SendMessageA(mirrorList_, LVM_SETICONSPACING, 0, static_cast<LPARAM>(mirrorSpacing));
+  EXPECT_EQ(desktopSpacing, mirrorSpacing);
+  EXPECT_NE(static_cast<DWORD>(MAKELONG(36, 36)), desktopSpacing) << "the probe was put back";
+}
+
+TEST_F(EndToEnd, HiddenMirrorIsParkedOffScreenAndTheNextShowBringsItBack) {
+  Request(MIRROR_SHOW);
+  Request(MIRROR_HIDE);
+  RECT parked = Rect(mirror_);
+  EXPECT_EQ(MIRROR_PARK_X, parked.left);
+  EXPECT_EQ(MIRROR_PARK_Y, parked.top);
+  Request(MIRROR_SHOW);
+  RECT shown = Rect(mirror_);
+  RECT desktop = Rect(desktop_.ListView());
+  EXPECT_EQ(desktop.left, shown.left);
+  EXPECT_EQ(desktop.top, shown.top);
+}
+
+TEST_F(EndToEnd, ExitEndsTheProgramWithZero) {
+  PostMessageA(mainWindow_, WM_COMMAND, IDM_EXIT, 0);
+  ASSERT_TRUE(velmo_.WaitForExit(START_TIMEOUT_MS));
+  EXPECT_EQ(0u, velmo_.ExitCode());
+}
