@@ -1,10 +1,207 @@
-// Placeholder until input forwarding is written: only what the list view's life needs.
+// MirrorListView's procedure: passes the user's input on to the shell's desktop list view, paints
+// the picture of the screen behind the copied icons and asks MainWindow to hide the mirror on the
+// chosen triggers.
 #include "mirror/mirror.h"
 
+#include "app/app.h"
+#include "hooklib/trace.h"
+#include "settings/settings.h"
+
+// The desktop list view lives in the shell's process; a hung shell must not hang the mirror. Sent
+// messages whose answers are discarded anyway wait this long at most.
+constexpr UINT DESKTOP_SEND_TIMEOUT_MS = 50;
+
+// A trigger setting switches its trigger on only with this value.
+constexpr LONG TRIGGER_ON = 1;
+
+// GetKeyState's "held down" bit.
+constexpr SHORT KEY_DOWN_BIT = static_cast<SHORT>(0x8000);
+
+constexpr char TRACE_FOCUS_LOST[] = "==ﾌｫｰｶｽを失った==\r\n";
+constexpr char TRACE_ESCAPE_PRESSED[] = "==ESC押下==\r\n";
+constexpr char TRACE_MISSED_ICON[] = "==ｱｲｺﾝ以外の場所をｸﾘｯｸ==\r\n";
+constexpr char TRACE_DOUBLE_CLICK[] = "==応急処置==\r\n";
+
+// Set once the copy's item positions have been checked after the list view's first paint with
+// items; cleared with the list view.
+static bool ItemPositionsChecked = false;
+
+static void PostOn(UINT message, WPARAM wParam, LPARAM lParam) {
+  PostMessageA(DesktopListView, message, wParam, lParam);
+}
+
+static void SendOn(UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(DesktopListView, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                      DESKTOP_SEND_TIMEOUT_MS, &ignored);
+}
+
+static void PostHideRequest() { PostMessageA(MainWindow, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE); }
+
+static void OnKillFocus() {
+  if (IsMirrorVisible == 1) PreviousForegroundWindow = nullptr;
+  if (Settings.KillFocus == TRIGGER_ON && IsMirrorVisible == 1) {
+    Trace("%s", TRACE_FOCUS_LOST);
+    PostHideRequest();
+  }
+}
+
+static void PaintSnapshot(HDC target) {
+  if (target == nullptr || DesktopSnapshot.dc == nullptr) return;
+  BitBlt(target, 0, 0, DesktopRect.width, DesktopRect.height, DesktopSnapshot.dc, 0, 0, SRCCOPY);
+}
+
+static void ForwardKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  PostOn(message, wParam, lParam);
+  if (Settings.Escape == TRIGGER_ON && wParam == VK_ESCAPE) {
+    Trace("%s", TRACE_ESCAPE_PRESSED);
+    PostHideRequest();
+  }
+}
+
+static bool HitsNoItem(HWND window, LPARAM lParam) {
+  LVHITTESTINFO hit = {};
+  hit.pt.x = LOWORD(lParam);
+  hit.pt.y = HIWORD(lParam);
+  return SendMessageA(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == -1;
+}
+
+static WPARAM ButtonFlag(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      return MK_LBUTTON;
+    case WM_RBUTTONDOWN:
+      return MK_RBUTTON;
+    default:
+      return MK_MBUTTON;
+  }
+}
+
+// The button's own flag with Ctrl and Shift as they are held now; other buttons are left out.
+static WPARAM RebuiltButtonWParam(UINT message) {
+  WPARAM keys = ButtonFlag(message);
+  if (GetKeyState(VK_CONTROL) & KEY_DOWN_BIT) keys |= MK_CONTROL;
+  if (GetKeyState(VK_SHIFT) & KEY_DOWN_BIT) keys |= MK_SHIFT;
+  return keys;
+}
+
+static void ForwardButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (Settings.NoMatchHit == TRIGGER_ON && HitsNoItem(window, lParam)) {
+    Trace("%s", TRACE_MISSED_ICON);
+    PostHideRequest();
+    return;
+  }
+  PostOn(message, wParam, lParam);
+  PostOn(message, RebuiltButtonWParam(message), lParam);
+}
+
+static void ForwardDoubleClick(UINT message, WPARAM wParam, LPARAM lParam) {
+  Trace("%s", TRACE_DOUBLE_CLICK);
+  SendMessageA(MainWindow, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+  PostOn(message, wParam, lParam);
+}
+
+static void OnDestroy() {
+  FreeDesktopSnapshot();
+  MirrorListView = nullptr;
+  ItemPositionsChecked = false;
+}
+
+// The copy's index of the item made from table record i (its lParam), or -1. Later insertions into
+// the sorted list view move earlier items, so the index an insertion returned can be stale.
+static LRESULT FindRecordItem(HWND window, DWORD record) {
+  LVFINDINFOA find = {};
+  find.flags = LVFI_PARAM;
+  find.lParam = static_cast<LPARAM>(record);
+  return SendMessageA(window, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
+}
+
+// Wine's list view lays an icon view out in a grid at its first paint that finds items, dropping
+// the positions given before. After that paint every item whose position differs from its record
+// is put back; where the list view kept the positions (as Windows does) nothing is sent.
+static void RestoreItemPositions(HWND window) {
+  if (ItemPositionsChecked || SendMessageA(window, LVM_GETITEMCOUNT, 0, 0) <= 0) return;
+  ItemPositionsChecked = true;
+  for (DWORD i = 0; i < DesktopItemTable.count && i < DESKTOP_ITEM_CAPACITY; ++i) {
+    const DesktopItem& record = DesktopItemTable.items[i];
+    LRESULT item = FindRecordItem(window, i);
+    POINT now = {};
+    if (item < 0 || !SendMessageA(window, LVM_GETITEMPOSITION, item, reinterpret_cast<LPARAM>(&now)))
+      continue;
+    SHORT x = static_cast<SHORT>(LOWORD(record.x));
+    SHORT y = static_cast<SHORT>(LOWORD(record.y));
+    if (now.x == x && now.y == y) continue;
+    SendMessageA(window, LVM_SETITEMPOSITION, item, MAKELPARAM(LOWORD(record.x), LOWORD(record.y)));
+  }
+}
+
+// Wine's list view fills the background of a CLR_NONE list view with its class brush whenever the
+// erase message answers 0, covering the picture just painted. Under Wine the paint is therefore
+// begun here (the erase message still reaches this procedure and still answers 0) and the list
+// view draws its items into the given DC, a path on which it erases nothing.
+static bool IsWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+static LRESULT Paint(HWND window, WPARAM wParam, LPARAM lParam) {
+  LRESULT result;
+  if (wParam == 0 && IsWine()) {
+    PAINTSTRUCT paint = {};
+    HDC dc = BeginPaint(window, &paint);
+    result = CallWindowProcA(SavedListViewProc, window, WM_PAINT, reinterpret_cast<WPARAM>(dc), lParam);
+    EndPaint(window, &paint);
+  } else {
+    result = CallWindowProcA(SavedListViewProc, window, WM_PAINT, wParam, lParam);
+  }
+  RestoreItemPositions(window);
+  return result;
+}
+
 LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    FreeDesktopSnapshot();
-    MirrorListView = nullptr;
+  switch (message) {
+    case WM_DESTROY:
+      OnDestroy();
+      break;
+    case WM_KILLFOCUS:
+      OnKillFocus();
+      break;
+    case WM_ERASEBKGND:
+      PaintSnapshot(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_PAINT:
+      return Paint(window, wParam, lParam);
+    case WM_SETCURSOR:
+      SendOn(message, reinterpret_cast<WPARAM>(DesktopListView), lParam);
+      break;
+    case WM_MOUSEACTIVATE:
+      SendOn(message, reinterpret_cast<WPARAM>(ProgmanWindow), lParam);
+      break;
+    case WM_NCHITTEST:
+      SendOn(message, wParam, lParam);
+      break;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      ForwardKey(message, wParam, lParam);
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      ForwardButtonDown(window, message, wParam, lParam);
+      break;
+    case WM_LBUTTONDBLCLK:
+      ForwardDoubleClick(message, wParam, lParam);
+      break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+      PostOn(message, wParam, lParam);
+      break;
   }
   return CallWindowProcA(SavedListViewProc, window, message, wParam, lParam);
 }

@@ -1,0 +1,58 @@
+// The pieces of putting the shell's shortcut arrow on the mirrored icons, kept apart so that they
+// can be used (and tested) one by one.
+#pragma once
+
+#include <windows.h>
+
+#include "app/path_parts.h"
+
+constexpr DWORD OVERLAY_PATH_SIZE = MAX_PATH;  // 260 bytes, the terminator included
+
+constexpr char SHELL_ICONS_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Icons";
+constexpr char SHORTCUT_OVERLAY_VALUE[] = "29";
+constexpr char SHELL_LIBRARY_NAME[] = "\\shell32.dll";
+constexpr int SHELL_LIBRARY_SHORTCUT_ICON = 29;
+
+constexpr char USER_SHELL_FOLDERS_KEY[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char COMMON_SHELL_FOLDERS_KEY[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char USER_DESKTOP_VALUE[] = "Desktop";
+constexpr char COMMON_DESKTOP_VALUE[] = "Common Desktop";
+constexpr char SHORTCUT_EXTENSION[] = "lnk";
+
+// Reads a registry value as text into buffer (size bytes) and makes sure it ends in a terminator
+// within the buffer. The key is opened for reading and closed again; the value's type is not
+// looked at. False when the key or the value cannot be read, or the text and its terminator do
+// not fit; the buffer is then empty.
+bool ReadRegistryText(HKEY root, const char* subkey, const char* valueName, char* buffer, DWORD size);
+
+// Splits an icon location "path,index" in place at its last comma: text keeps the path, *index
+// receives the number after the comma (leading blanks skipped, an optional sign, digits up to the
+// first other character; no digits give 0). Without a comma the text is emptied and false returned.
+bool SplitIconLocation(char* text, int* index);
+
+// The shell's shortcut arrow: from the "Shell Icons" value "29" when it names an icon that can be
+// extracted, else icon 29 of the system's shell32.dll. Null when neither gives one. The caller
+// destroys the icon.
+HICON LoadShortcutOverlayIcon();
+
+// One desktop folder in which shortcut files are looked for.
+struct ShortcutFolder {
+  bool usable;
+  char drive[PATH_DRIVE_SIZE];
+  char directory[PATH_DIRECTORY_SIZE];
+};
+
+// Reads a "Shell Folders" value and splits it into drive and directory. The folder is unusable when
+// the value cannot be read or does not fit the buffers.
+ShortcutFolder ReadShortcutFolder(HKEY root, const char* subkey, const char* valueName);
+
+// True when the folder holds a file or folder named "<name>.lnk". A name without a terminator
+// within nameSize bytes, or a path that does not fit MAX_PATH, is no shortcut.
+bool HasShortcutFile(const ShortcutFolder& folder, const char* name, size_t nameSize);
+
+// For images with per-pixel alpha, gives the merged icon the pixels of the overlay drawn over the
+// plain image, should the merge have got them wrong. Returns a new icon (the caller destroys it),
+// or null when nothing had to change or the images have no per-pixel alpha.
+HICON ComposeOverlayOverPlain(HICON merged, HICON plain, HICON overlay);
