@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
+#include "mirror/mirror.h"
 #include "res/resource.h"
+#include "testbed/process/find_window.h"
 #include "testbed/recorder/pump.h"
 #include "tests/faults/program_over_standin.h"
 
@@ -44,13 +47,15 @@ class SuspendedThread {
 struct Probes {
   int unanswered = 0;
   DWORD longest = 0;
+  DWORD doneAfter = 0;  // when `done` first held, 0 if never
 };
 
-// Asks MainWindow a WM_NULL at short intervals for `milliseconds`.
-static Probes ProbeFor(HWND mainWindow, DWORD milliseconds) {
+// Asks MainWindow a WM_NULL at short intervals for `milliseconds`, noting when `done` first holds.
+static Probes ProbeFor(HWND mainWindow, DWORD milliseconds, const std::function<bool()>& done) {
   Probes probes;
   DWORD start = GetTickCount();
   while (GetTickCount() - start < milliseconds) {
+    if (probes.doneAfter == 0 && done()) probes.doneAfter = GetTickCount() - start;
     DWORD asked = GetTickCount();
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, ANSWER_LIMIT_MS, &result))
@@ -84,13 +89,16 @@ TEST_F(HungShell, RefreshWhileTheShellIsHungKeepsVelmoAnsweringAndALaterOneRecov
         SendMessageTimeoutA(desktop_.ListView(), WM_NULL, 0, 0, SMTO_NORMAL, SHELL_CHECK_MS, &answer))
         << "the shell still answers";
     Command(IDM_REFRESH);
-    probes = ProbeFor(mainWindow_, PROBING_MS);
+    probes = ProbeFor(mainWindow_, PROBING_MS, [&] {
+      HWND mirror = testbed::FindTopLevelWindow(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, velmo_.Id());
+      return mirror != nullptr && mirror != mirror_;
+    });
     duringHang = WaitForMirror(mirror_, -1);
   }
   printf(
-      "with the shell hung: %d of the probes unanswered, the longest took %lu ms; the mirror built then "
-      "holds %ld items\n",
-      probes.unanswered, probes.longest,
+      "with the shell hung: %d of the probes unanswered, the longest took %lu ms; a new mirror "
+      "came %lu ms after the request, holding %ld items\n",
+      probes.unanswered, probes.longest, probes.doneAfter,
       duringHang != nullptr ? static_cast<long>(SendMessageA(ListOf(duringHang), LVM_GETITEMCOUNT, 0, 0))
                             : -1L);
   EXPECT_EQ(0, probes.unanswered);
