@@ -24,6 +24,7 @@ constexpr int LEAK_PROOF_CYCLES = 20;
 constexpr int GDI_TOLERANCE = 2;
 constexpr int WINDOW_TOLERANCE = 0;
 constexpr SIZE_T MEMORY_TOLERANCE = 64 * 1024;
+constexpr double BYTES_PER_KB = 1024.0;
 // Committed memory only grows once a leak has used up the freed memory the heap keeps (about
 // 100 KB here: 500 blocks of 272 bytes grew it by 36 KB). A leak of this size per cycle outgrows it.
 constexpr SIZE_T LEAKED_BLOCK_BYTES = 1024;
@@ -39,9 +40,9 @@ struct SoakEnds {
 };
 
 static void Print(const char* what, const SoakEnds& ends) {
-  printf("%-28s GDI %d -> %d, windows %d -> %d, committed %zu -> %zu KB\n", what, ends.start.gdiObjects,
-         ends.end.gdiObjects, ends.start.windows, ends.end.windows, ends.start.committed / 1024,
-         ends.end.committed / 1024);
+  printf("%-28s GDI %d -> %d, windows %d -> %d, committed %.0f -> %.0f KB\n", what, ends.start.gdiObjects,
+         ends.end.gdiObjects, ends.start.windows, ends.end.windows, ends.start.committed / BYTES_PER_KB,
+         ends.end.committed / BYTES_PER_KB);
 }
 
 class Soak : public ::testing::Test {
