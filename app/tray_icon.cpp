@@ -18,39 +18,53 @@ constexpr int TRAY_STATE_ACTIVE = 1;
 static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104), "first record layout");
 static_assert(sizeof TRAY_TIP <= sizeof TrayIconData.szTip, "the tip fits the first record's field");
 
-// Loads the tray image for the state as an icon of our own, so that it can be destroyed when it
-// is replaced.
-static HICON LoadTrayImage(int state) {
-  int id = state == TRAY_STATE_ACTIVE ? IDI_TRAY_ACTIVE : IDI_TRAY_IDLE;
-  return static_cast<HICON>(LoadImageA(AppInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
+constexpr int TRAY_STATE_IDLE = 0;
+constexpr int TRAY_IDLE_IMAGE = 0;
+constexpr int TRAY_ACTIVE_IMAGE = 1;
+constexpr int TRAY_IMAGE_COUNT = 2;
+
+// The two tray images, loaded as icons of our own the first time they are needed and kept until
+// the icon is removed: loading a fresh image at every switch costs memory that destroying it does
+// not give back (under Wine 220 to 260 bytes per show and hide).
+static HICON TrayImages[TRAY_IMAGE_COUNT];
+
+static HICON TrayImage(int state) {
+  int index = state == TRAY_STATE_ACTIVE ? TRAY_ACTIVE_IMAGE : TRAY_IDLE_IMAGE;
+  if (TrayImages[index] == nullptr) {
+    int id = index == TRAY_ACTIVE_IMAGE ? IDI_TRAY_ACTIVE : IDI_TRAY_IDLE;
+    TrayImages[index] =
+        static_cast<HICON>(LoadImageA(AppInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
+  }
+  return TrayImages[index];
 }
 
-static void ReleaseTrayImage() {
-  if (TrayIconData.hIcon != nullptr) DestroyIcon(TrayIconData.hIcon);
+static void ReleaseTrayImages() {
+  for (HICON& image : TrayImages) {
+    if (image != nullptr) DestroyIcon(image);
+    image = nullptr;
+  }
   TrayIconData.hIcon = nullptr;
 }
 
 int AddTrayIcon(HWND window) {
-  ReleaseTrayImage();
   TrayIconData = NOTIFYICONDATAA{};
   TrayIconData.cbSize = NOTIFYICONDATAA_V1_SIZE;
   TrayIconData.hWnd = window;
   TrayIconData.uID = TRAY_ICON_ID;
   TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   TrayIconData.uCallbackMessage = WM_TRAYNOTIFY;
-  TrayIconData.hIcon = LoadTrayImage(0);
+  TrayIconData.hIcon = TrayImage(TRAY_STATE_IDLE);
   memcpy(TrayIconData.szTip, TRAY_TIP, sizeof TRAY_TIP);
   return Shell_NotifyIconA(NIM_ADD, &TrayIconData);
 }
 
 void SetTrayIcon(int state) {
-  ReleaseTrayImage();
-  TrayIconData.hIcon = LoadTrayImage(state);
+  TrayIconData.hIcon = TrayImage(state);
   Shell_NotifyIconA(NIM_MODIFY, &TrayIconData);
 }
 
 int DeleteTrayIcon() {
   Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
-  ReleaseTrayImage();
+  ReleaseTrayImages();
   return 1;
 }

@@ -14,62 +14,13 @@
 #include "testbed/process/binary_path.h"
 #include "testbed/process/child_process.h"
 #include "testbed/process/find_window.h"
+#include "testbed/process/remote_list_view.h"
 #include "testbed/standin/standin_client.h"
 #include "tests/core/registry_guard.h"
 
 constexpr DWORD START_TIMEOUT_MS = 15000;
-constexpr int TEXT_SIZE = 260;
 
-// Reads a list view of another process through a block of that process's memory.
-class RemoteListView {
- public:
-  RemoteListView(HWND listView, DWORD processId) : listView_(listView) {
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (process_ != nullptr) {
-      block_ = VirtualAllocEx(process_, nullptr, BLOCK_SIZE, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    }
-  }
-  ~RemoteListView() {
-    if (block_ != nullptr) VirtualFreeEx(process_, block_, 0, MEM_RELEASE);
-    if (process_ != nullptr) CloseHandle(process_);
-  }
-  RemoteListView(const RemoteListView&) = delete;
-  RemoteListView& operator=(const RemoteListView&) = delete;
-
-  bool Ready() const { return block_ != nullptr; }
-  int Count() const { return static_cast<int>(SendMessageA(listView_, LVM_GETITEMCOUNT, 0, 0)); }
-
-  POINT Position(int item) const {
-    POINT place = {-1, -1};
-    SendMessageA(listView_, LVM_GETITEMPOSITION, item, reinterpret_cast<LPARAM>(block_));
-    ReadProcessMemory(process_, block_, &place, sizeof place, nullptr);
-    return place;
-  }
-
-  // The item's text and its lParam.
-  std::string Text(int item, LPARAM* lParam) const {
-    char* remoteText = static_cast<char*>(block_) + sizeof(LVITEMA);
-    LVITEMA request = {};
-    request.mask = LVIF_TEXT | LVIF_PARAM;
-    request.iItem = item;
-    request.pszText = remoteText;
-    request.cchTextMax = TEXT_SIZE;
-    WriteProcessMemory(process_, block_, &request, sizeof request, nullptr);
-    SendMessageA(listView_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block_));
-    LVITEMA answer = {};
-    char text[TEXT_SIZE] = {};
-    ReadProcessMemory(process_, block_, &answer, sizeof answer, nullptr);
-    ReadProcessMemory(process_, remoteText, text, sizeof text - 1, nullptr);
-    *lParam = answer.lParam;
-    return text;
-  }
-
- private:
-  static constexpr SIZE_T BLOCK_SIZE = 4096;
-  HWND listView_;
-  HANDLE process_ = nullptr;
-  void* block_ = nullptr;
-};
+using testbed::RemoteListView;
 
 static void Pump(DWORD milliseconds) {
   DWORD start = GetTickCount();

@@ -1,0 +1,33 @@
+// Reading a list view of another process through a block of that process's memory: its items'
+// texts, lParams, image indexes, positions and icon rectangles.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace testbed {
+
+class RemoteListView {
+ public:
+  RemoteListView(HWND listView, DWORD processId);
+  ~RemoteListView();
+  RemoteListView(const RemoteListView&) = delete;
+  RemoteListView& operator=(const RemoteListView&) = delete;
+
+  bool Ready() const { return block_ != nullptr; }
+  int Count() const;
+  POINT Position(int item) const;
+  // The item's text, with its lParam and image index when asked for.
+  std::string Text(int item, LPARAM* lParam, int* image = nullptr) const;
+  // The item's icon rectangle in the list view's client coordinates.
+  RECT IconRect(int item) const;
+
+ private:
+  HWND listView_;
+  HANDLE process_ = nullptr;
+  void* block_ = nullptr;
+};
+
+}  // namespace testbed
