@@ -30,9 +30,9 @@ static void MergeOverlayInto(HIMAGELIST imageList, int image, int overlayImage) 
   ImageList_Destroy(merged);
 }
 
-static bool IsShortcut(const ShortcutFolder& user, const ShortcutFolder& common, const DesktopItem& item) {
-  return HasShortcutFile(user, item.name, sizeof item.name) ||
-         HasShortcutFile(common, item.name, sizeof item.name);
+static bool IsShortcut(const ShortcutListing& user, const ShortcutListing& common, const DesktopItem& item) {
+  return IsListedShortcut(user, item.name, sizeof item.name) ||
+         IsListedShortcut(common, item.name, sizeof item.name);
 }
 
 void ApplyShortcutOverlays() {
@@ -47,11 +47,14 @@ void ApplyShortcutOverlays() {
   ShortcutFolder common =
       ReadShortcutFolder(HKEY_LOCAL_MACHINE, COMMON_SHELL_FOLDERS_KEY, COMMON_DESKTOP_VALUE);
   if (user.usable || common.usable) {
+    ShortcutListing userShortcuts = ListShortcutFiles(user);
+    ShortcutListing commonShortcuts = ListShortcutFiles(common);
     for (DWORD i = 0; i < DesktopItemTable.count && i < DESKTOP_ITEM_CAPACITY; ++i) {
       const DesktopItem& item = DesktopItemTable.items[i];
       // Only the item images proper: never the overlay itself, never an index the list lacks.
       if (item.image < 0 || item.image >= overlayImage) continue;
-      if (IsShortcut(user, common, item)) MergeOverlayInto(imageList, item.image, overlayImage);
+      if (IsShortcut(userShortcuts, commonShortcuts, item))
+        MergeOverlayInto(imageList, item.image, overlayImage);
     }
   }
   ImageList_Remove(imageList, overlayImage);
