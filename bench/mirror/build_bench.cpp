@@ -4,6 +4,7 @@
 // window creation fills the list view and also copies the screen and makes the shade; the list-view
 // fill is that creation less the screen copy and the shade, timed alone in the same round.
 #include <windows.h>
+#include <cstdio>
 
 #include "app/app.h"
 #include "bench/common/bench_table.h"
@@ -25,7 +26,7 @@ struct BuildParts {
 };
 
 // The overlay's own pieces over the table now held: loading the arrow, and the look for a
-// shortcut file of every item in both desktop folders.
+// shortcut file of every item in both desktop folders (the rest of the overlay is the merging).
 static void TimedOverlayPieces(BuildParts& parts) {
   parts.arrow.Add(MillisecondsOf([] {
     HICON arrow = LoadShortcutOverlayIcon();
@@ -35,10 +36,12 @@ static void TimedOverlayPieces(BuildParts& parts) {
     ShortcutFolder user = ReadShortcutFolder(HKEY_CURRENT_USER, USER_SHELL_FOLDERS_KEY, USER_DESKTOP_VALUE);
     ShortcutFolder common =
         ReadShortcutFolder(HKEY_LOCAL_MACHINE, COMMON_SHELL_FOLDERS_KEY, COMMON_DESKTOP_VALUE);
+    ShortcutListing userShortcuts = ListShortcutFiles(user);
+    ShortcutListing commonShortcuts = ListShortcutFiles(common);
     for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
       const DesktopItem& item = DesktopItemTable.items[i];
-      if (!HasShortcutFile(user, item.name, sizeof item.name))
-        HasShortcutFile(common, item.name, sizeof item.name);
+      if (!IsListedShortcut(userShortcuts, item.name, sizeof item.name))
+        IsListedShortcut(commonShortcuts, item.name, sizeof item.name);
     }
   }));
 }
