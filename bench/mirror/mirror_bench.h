@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_table.h"
 #include "testbed/standin/standin_client.h"
 
 // Sets up what start-up sets up before the first build: the instance, the common controls, the
@@ -31,5 +32,7 @@ std::string DesktopLabel(int width, int height, int count);
 // Show and hide latency with their parts and the floor, on the desktop that the mirror was last
 // built from (width x height with count items); in both modes, or only in the one set.
 void MeasureShowAndHide(int width, int height, int count, bool bothModes);
+// Paints of a bare list view holding the mirror's items over the mirror's rectangle, in ms.
+Samples MeasureBareListViewPaint();
 // CreateMirror and IDM_REFRESH with their parts, on the present desktop of count items.
 void MeasureBuild(int width, int height, int count);

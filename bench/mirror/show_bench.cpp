@@ -145,6 +145,9 @@ static void MeasureFloorAgainst(const std::string& tag, const std::string& label
   Row("floor_ms_" + tag, "floor: screen copy + blend, " + label, floor.total, "ms");
   Row("floor_copy_ms_" + tag, "  floor part: screen copy (BitBlt)", floor.copy, "ms");
   Row("floor_blend_ms_" + tag, "  floor part: blend (AlphaBlend)", floor.blend, "ms");
+  Samples barePaint = MeasureBareListViewPaint();
+  if (!barePaint.Empty())
+    Row("bare_list_paint_ms_" + tag, "  paint of a bare list view with the same items", barePaint, "ms");
   DerivedRow("show_over_floor_" + tag, "show as a multiple of the floor, " + label,
              showMedian / floor.total.Median(), "x");
 }
