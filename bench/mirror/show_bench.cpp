@@ -136,6 +136,10 @@ static double MeasureMode(const std::string& tag, const std::string& label, cons
   Row("show_blend_ms_" + suffix, "  part: darkening blend", parts.blend, "ms");
   Row("show_placement_ms_" + suffix, "  part: window placement", parts.placement, "ms");
   Row("show_paint_ms_" + suffix, "  part: paint (UpdateWindow, GdiFlush)", parts.paint, "ms");
+  double stepsTotal =
+      parts.capture.Median() + parts.blend.Median() + parts.placement.Median() + parts.paint.Median();
+  DerivedRow("show_rest_ms_" + suffix, "  rest: trace, tray icon, clicks (show less its parts' medians)",
+             show.Median() - stepsTotal, "ms");
   Row("hide_ms_" + suffix, "hide, " + label + mode.label, hide, "ms");
   return show.Median();
 }

@@ -77,7 +77,7 @@ static void AddMemory(HANDLE process, Memory& memory) {
 // Asks scripts/bench for the CPU time of velmo.exe over the next IDLE_SECONDS and keeps still.
 static void RequestIdleSample() {
   printf(
-      "cpu-sample velmo.exe %d idle_cpu_ms_%ds CPU time of idle velmo.exe over %d s after the start-up "
+      "cpu-sample velmo.exe %d idle_cpu_ms_%ds idle velmo.exe CPU time over %d s after the start-up "
       "refresh\n",
       IDLE_SECONDS, IDLE_SECONDS, IDLE_SECONDS);
   fflush(stdout);
