@@ -3,26 +3,25 @@
 
 #include "mirror/mirror.h"
 
-// The merged image as an icon, composed again where the merge mishandled per-pixel alpha.
-static HICON MergedIcon(HIMAGELIST imageList, int image, int overlayImage, HIMAGELIST merged) {
+// The merged image as an icon, composed again where the merge mishandled per-pixel alpha. overlay
+// is the overlay image as an icon (null when the list could not give it).
+static HICON MergedIcon(HIMAGELIST imageList, int image, HICON overlay, HIMAGELIST merged) {
   HICON icon = ImageList_GetIcon(merged, 0, ILD_NORMAL);
   if (icon == nullptr) return nullptr;
   HICON plain = ImageList_GetIcon(imageList, image, ILD_NORMAL);
-  HICON overlay = ImageList_GetIcon(imageList, overlayImage, ILD_NORMAL);
   HICON composed =
       plain != nullptr && overlay != nullptr ? ComposeOverlayOverPlain(icon, plain, overlay) : nullptr;
   if (plain != nullptr) DestroyIcon(plain);
-  if (overlay != nullptr) DestroyIcon(overlay);
   if (composed == nullptr) return icon;
   DestroyIcon(icon);
   return composed;
 }
 
 // Draws the overlay over one image of the list, in place. A failure leaves the image as it was.
-static void MergeOverlayInto(HIMAGELIST imageList, int image, int overlayImage) {
+static void MergeOverlayInto(HIMAGELIST imageList, int image, int overlayImage, HICON overlay) {
   HIMAGELIST merged = ImageList_Merge(imageList, image, imageList, overlayImage, 0, 0);
   if (merged == nullptr) return;
-  HICON icon = MergedIcon(imageList, image, overlayImage, merged);
+  HICON icon = MergedIcon(imageList, image, overlay, merged);
   if (icon != nullptr) {
     ImageList_ReplaceIcon(imageList, image, icon);
     DestroyIcon(icon);
@@ -30,9 +29,9 @@ static void MergeOverlayInto(HIMAGELIST imageList, int image, int overlayImage) 
   ImageList_Destroy(merged);
 }
 
-static bool IsShortcut(const ShortcutFolder& user, const ShortcutFolder& common, const DesktopItem& item) {
-  return HasShortcutFile(user, item.name, sizeof item.name) ||
-         HasShortcutFile(common, item.name, sizeof item.name);
+static bool IsShortcut(const ShortcutListing& user, const ShortcutListing& common, const DesktopItem& item) {
+  return IsListedShortcut(user, item.name, sizeof item.name) ||
+         IsListedShortcut(common, item.name, sizeof item.name);
 }
 
 void ApplyShortcutOverlays() {
@@ -47,12 +46,18 @@ void ApplyShortcutOverlays() {
   ShortcutFolder common =
       ReadShortcutFolder(HKEY_LOCAL_MACHINE, COMMON_SHELL_FOLDERS_KEY, COMMON_DESKTOP_VALUE);
   if (user.usable || common.usable) {
+    ShortcutListing userShortcuts = ListShortcutFiles(user);
+    ShortcutListing commonShortcuts = ListShortcutFiles(common);
+    // The overlay image stays as it is while the item images change: one icon of it serves all.
+    HICON overlayIcon = ImageList_GetIcon(imageList, overlayImage, ILD_NORMAL);
     for (DWORD i = 0; i < DesktopItemTable.count && i < DESKTOP_ITEM_CAPACITY; ++i) {
       const DesktopItem& item = DesktopItemTable.items[i];
       // Only the item images proper: never the overlay itself, never an index the list lacks.
       if (item.image < 0 || item.image >= overlayImage) continue;
-      if (IsShortcut(user, common, item)) MergeOverlayInto(imageList, item.image, overlayImage);
+      if (IsShortcut(userShortcuts, commonShortcuts, item))
+        MergeOverlayInto(imageList, item.image, overlayImage, overlayIcon);
     }
+    if (overlayIcon != nullptr) DestroyIcon(overlayIcon);
   }
   ImageList_Remove(imageList, overlayImage);
 }

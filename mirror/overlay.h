@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "app/path_parts.h"
 
 constexpr DWORD OVERLAY_PATH_SIZE = MAX_PATH;  // 260 bytes, the terminator included
@@ -51,6 +54,22 @@ ShortcutFolder ReadShortcutFolder(HKEY root, const char* subkey, const char* val
 // True when the folder holds a file or folder named "<name>.lnk". A name without a terminator
 // within nameSize bytes, or a path that does not fit MAX_PATH, is no shortcut.
 bool HasShortcutFile(const ShortcutFolder& folder, const char* name, size_t nameSize);
+
+// The "*.lnk" files and folders of one desktop folder, read once, so that many items can be looked
+// up without asking the file system for each name (a lookup of a missing name reads the whole folder
+// on some file systems). Names are kept in upper case as UTF-16, as the file system compares them.
+struct ShortcutListing {
+  const ShortcutFolder* folder;
+  bool listed;  // false: the folder could not be read through, every name is asked for on its own
+  std::vector<std::wstring> names;  // sorted
+};
+
+ShortcutListing ListShortcutFiles(const ShortcutFolder& folder);
+
+// The same answer as HasShortcutFile(*listing.folder, name, nameSize). A name that the file system
+// would read as more than one plain name (a path, a wildcard, a possible short name) is asked for
+// on its own.
+bool IsListedShortcut(const ShortcutListing& listing, const char* name, size_t nameSize);
 
 // For images with per-pixel alpha, gives the merged icon the pixels of the overlay drawn over the
 // plain image, should the merge have got them wrong. Returns a new icon (the caller destroys it),

@@ -1,5 +1,6 @@
 // Figures of vmh.dll: how long GetDeskTopData takes against the stand-in desktop, and what its
-// low-level keyboard hook adds to every key event of the system compared with an empty one.
+// low-level keyboard and mouse hooks add to every input event of the system, compared with the same
+// events with no hook at all and with empty hooks.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,36 +9,23 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_table.h"
 #include "hooklib/vmh.h"
 #include "testbed/standin/standin_client.h"
 
 constexpr int FETCH_ROUNDS = 30;
-constexpr int KEY_BLOCKS = 40;  // the hooks take turns, so that a busy machine weighs on both alike
-constexpr int KEY_EVENTS_PER_BLOCK = 25;
+constexpr int INPUT_BLOCKS = 40;  // the hooks take turns, so that a busy machine weighs on all alike
+constexpr int EVENTS_PER_BLOCK = 25;
 constexpr DWORD TABLE_CAPACITY = 1024;
+constexpr int FEW_ITEMS = 100;
+constexpr int MANY_ITEMS = 1024;
 constexpr WORD BENCH_KEY = VK_F24;  // a key nothing listens to
+constexpr LONG MOUSE_STEP = 1;      // the pointer moves one pixel and back
 constexpr int GRID_COLUMNS = 40;
 constexpr int GRID_WIDTH = 48;
 constexpr int GRID_HEIGHT = 40;
-
-static double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER value;
-    QueryPerformanceFrequency(&value);
-    return value;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The value below which the given share of the samples lie.
-static double Quantile(std::vector<double> samples, double share) {
-  std::sort(samples.begin(), samples.end());
-  return samples.empty() ? 0 : samples[static_cast<size_t>(share * (samples.size() - 1))];
-}
-
-static double Median(const std::vector<double>& samples) { return Quantile(samples, 0.5); }
+constexpr double MICROSECONDS_PER_SECOND = 1e6;
+constexpr double MILLISECONDS_PER_SECOND = 1e3;
 
 static std::vector<StandinItem> GridItems(int count) {
   std::vector<StandinItem> items;
@@ -48,17 +36,17 @@ static std::vector<StandinItem> GridItems(int count) {
 }
 
 struct FetchFigures {
-  double first = -1;   // the first call also loads the library into the shell's process
-  double median = -1;  // of the calls after it
+  bool ok = false;
+  Samples first;  // the first call also loads the library into the shell's process
+  Samples later;
 };
 
-// Milliseconds of GetDeskTopData calls on a desktop of count items; negative on failure.
+// Milliseconds of GetDeskTopData calls on a desktop of count items.
 static FetchFigures FetchMilliseconds(int count) {
   FetchFigures figures;
   StandinDesktop desktop;
   if (!desktop.Start(GridItems(count))) return figures;
   std::vector<DesktopItem> items(TABLE_CAPACITY);
-  std::vector<double> samples;
   for (int round = 0; round <= FETCH_ROUNDS; ++round) {
     HIMAGELIST images = nullptr;
     DWORD got = 0;
@@ -67,93 +55,118 @@ static FetchFigures FetchMilliseconds(int count) {
     double elapsed = Now() - start;
     if (images != nullptr) ImageList_Destroy(images);
     if (got != static_cast<DWORD>(std::min<int>(count, TABLE_CAPACITY)) || images == nullptr) return figures;
-    if (round == 0)
-      figures.first = elapsed * 1000;
-    else
-      samples.push_back(elapsed * 1000);
+    (round == 0 ? figures.first : figures.later).Add(elapsed * MILLISECONDS_PER_SECOND);
   }
-  figures.median = Median(samples);
+  figures.ok = true;
   return figures;
 }
 
-static LRESULT CALLBACK EmptyKeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK EmptyHook(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Empty keyboard and mouse hooks on a thread of their own, as vmh.dll holds its hooks.
 static DWORD WINAPI EmptyHookThread(LPVOID ready) {
   MSG message;
   PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-  HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, EmptyKeyboardHook, GetModuleHandleA(nullptr), 0);
+  HHOOK keyboard = SetWindowsHookExA(WH_KEYBOARD_LL, EmptyHook, GetModuleHandleA(nullptr), 0);
+  HHOOK mouse = SetWindowsHookExA(WH_MOUSE_LL, EmptyHook, GetModuleHandleA(nullptr), 0);
   SetEvent(ready);
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  if (mouse != nullptr) UnhookWindowsHookEx(mouse);
+  if (keyboard != nullptr) UnhookWindowsHookEx(keyboard);
   return 0;
 }
 
-// Microseconds of SendInput for single key events with whatever hooks are installed now.
-static void TimeKeyEvents(std::vector<double>& samples) {
-  for (int i = 0; i < KEY_EVENTS_PER_BLOCK; ++i) {
+struct EventSamples {
+  Samples key, mouse;
+};
+
+// Microseconds of SendInput for single key events and single pointer moves with whatever hooks
+// are installed now.
+static void TimeEvents(EventSamples& samples) {
+  for (int i = 0; i < EVENTS_PER_BLOCK; ++i) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = BENCH_KEY;
     input.ki.dwFlags = i % 2 == 0 ? 0 : KEYEVENTF_KEYUP;
     double start = Now();
     SendInput(1, &input, sizeof input);
-    samples.push_back((Now() - start) * 1e6);
+    samples.key.Add((Now() - start) * MICROSECONDS_PER_SECOND);
+  }
+  for (int i = 0; i < EVENTS_PER_BLOCK; ++i) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = i % 2 == 0 ? MOUSE_STEP : -MOUSE_STEP;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    double start = Now();
+    SendInput(1, &input, sizeof input);
+    samples.mouse.Add((Now() - start) * MICROSECONDS_PER_SECOND);
   }
 }
 
-static void WithEmptyHook(std::vector<double>& samples) {
+static void WithEmptyHooks(EventSamples& samples) {
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   DWORD threadId = 0;
   HANDLE thread = CreateThread(nullptr, 0, EmptyHookThread, ready, 0, &threadId);
   WaitForSingleObject(ready, INFINITE);
-  TimeKeyEvents(samples);
+  TimeEvents(samples);
   PostThreadMessageA(threadId, WM_QUIT, 0, 0);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
   CloseHandle(ready);
 }
 
-static void WithLibraryHook(HWND window, std::vector<double>& samples) {
+static void WithLibraryHooks(HWND window, EventSamples& samples) {
   SetShortCutKeyCode(VK_CONTROL, VK_F9);
   SetShortCutMouse(1);
   InitDLL(window);
-  TimeKeyEvents(samples);
+  TimeEvents(samples);
   TermDLL();
 }
 
-static void Row(const char* what, double value, const char* unit) {
-  printf("| %-52s | %9.3f %-2s |\n", what, value, unit);
+static void FetchRows(int count, const char* label) {
+  FetchFigures fetch = FetchMilliseconds(count);
+  std::string name = std::string("GetDeskTopData, ") + label;
+  if (!fetch.ok) {
+    FailedRow(name, "the stand-in desktop or the fetch failed");
+    return;
+  }
+  Row("vmh_get_desktop_data_" + std::to_string(count) + "_ms", name, fetch.later, "ms");
+  Row("vmh_get_desktop_data_" + std::to_string(count) + "_first_ms", name + ", first call", fetch.first,
+      "ms");
+}
+
+// The fastest tenth shows the hooks' own work with the least waiting for a busy processor.
+constexpr double FAST_SHARE = 0.1;
+
+static void HookRows(const char* event, const Samples& bare, const Samples& empty, const Samples& library) {
+  std::string what = std::string("SendInput per ") + event;
+  std::string name = std::string("vmh_") + (event[0] == 'k' ? "key" : "mouse");
+  Row(name + "_no_hook_us", what + ", no low-level hook", bare, "us");
+  Row(name + "_empty_hook_us", what + ", empty low-level hooks", empty, "us");
+  Row(name + "_vmh_hook_us", what + ", vmh.dll's hooks", library, "us");
+  DerivedRow(name + "_hook_added_us", "  added by vmh.dll's hooks over empty ones (medians)",
+             library.Median() - empty.Median(), "us");
+  DerivedRow(name + "_hook_added_over_none_us", "  added by vmh.dll's hooks over none (medians)",
+             library.Median() - bare.Median(), "us");
+  DerivedRow(name + "_hook_added_fast_us", "  added over empty ones, fastest tenth (10th percentiles)",
+             library.Quantile(FAST_SHARE) - empty.Quantile(FAST_SHARE), "us");
 }
 
 int main() {
   HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  FetchFigures fetch100 = FetchMilliseconds(100);
-  FetchFigures fetch1024 = FetchMilliseconds(1024);
-  std::vector<double> bareSamples, emptySamples, librarySamples;
-  for (int block = 0; block < KEY_BLOCKS; ++block) {
-    TimeKeyEvents(bareSamples);
-    WithEmptyHook(emptySamples);
-    WithLibraryHook(window, librarySamples);
+  FetchRows(FEW_ITEMS, "100 desktop items");
+  FetchRows(MANY_ITEMS, "1,024 desktop items");
+  EventSamples bare, empty, library;
+  for (int block = 0; block < INPUT_BLOCKS; ++block) {
+    TimeEvents(bare);
+    WithEmptyHooks(empty);
+    WithLibraryHooks(window, library);
   }
   DestroyWindow(window);
-  double bare = Median(bareSamples), empty = Median(emptySamples), library = Median(librarySamples);
-  // The fastest tenth shows the hooks' own work with the least waiting for a busy processor.
-  double emptyFast = Quantile(emptySamples, 0.1), libraryFast = Quantile(librarySamples, 0.1);
-
-  printf("| %-52s | %12s |\n", "vmh.dll", "median");
-  printf("|------------------------------------------------------|--------------|\n");
-  Row("GetDeskTopData, 100 desktop items", fetch100.median, "ms");
-  Row("GetDeskTopData, 1,024 desktop items", fetch1024.median, "ms");
-  Row("GetDeskTopData, 1,024 desktop items, first call", fetch1024.first, "ms");
-  Row("SendInput per key event, no low-level hook", bare, "us");
-  Row("SendInput per key event, empty low-level hook", empty, "us");
-  Row("SendInput per key event, vmh.dll's hooks", library, "us");
-  Row("Added cost per key event of vmh.dll's hook", library - empty, "us");
-  Row("Same, fastest tenth of the events (10th percentile)", libraryFast - emptyFast, "us");
-  printf("figure vmh_get_desktop_data_100_ms %.3f\n", fetch100.median);
-  printf("figure vmh_get_desktop_data_1024_ms %.3f\n", fetch1024.median);
-  printf("figure vmh_key_hook_added_us %.3f\n", library - empty);
-  return fetch100.median < 0 || fetch1024.median < 0 ? 1 : 0;
+  HookRows("key event", bare.key, empty.key, library.key);
+  HookRows("mouse move", bare.mouse, empty.mouse, library.mouse);
+  PrintFigures();
+  return 0;
 }
