@@ -8,6 +8,7 @@
 #include "app/tray_icon.h"
 #include "res/resource.h"
 #include "settings/settings.h"
+#include "testbed/recorder/pump.h"
 
 constexpr int MIN_CELL = 1;
 constexpr int SHORTCUT_EVERY = 8;
@@ -63,17 +64,7 @@ std::vector<StandinItem> GridItems(int count, int width, int height) {
 
 void Command(WPARAM command, LPARAM request) { SendMessageA(MainWindow, WM_COMMAND, command, request); }
 
-void Pump(DWORD milliseconds) {
-  DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, PUMP_WAIT_MS, QS_ALLINPUT);
-  } while (GetTickCount() - start < milliseconds);
-}
+void Pump(DWORD milliseconds) { testbed::PumpFor(milliseconds); }
 
 std::string DesktopTag(int width, int height, int count) {
   return std::to_string(width) + "x" + std::to_string(height) + "_" + std::to_string(count);
