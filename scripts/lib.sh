@@ -6,9 +6,10 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
 
+# VELMO_ARCHS narrows the architectures while iterating (default "x64 x86"; CI builds both).
 velmo_build() {  # velmo_build BUILD_DIR
   local build=$1 arch toolchain
-  for arch in x64 x86; do
+  for arch in ${VELMO_ARCHS:-x64 x86}; do
     toolchain=x86_64
     [ "$arch" = x86 ] && toolchain=i686
     cmake -S "$VELMO_ROOT" -B "$build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
