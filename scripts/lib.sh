@@ -7,13 +7,14 @@ WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
 
 # VELMO_ARCHS narrows the architectures while iterating (default "x64 x86"; CI builds both).
-velmo_build() {  # velmo_build BUILD_DIR
+velmo_build() {  # velmo_build BUILD_DIR [CMAKE_ARGS...]
   local build=$1 arch toolchain
+  shift
   for arch in ${VELMO_ARCHS:-x64 x86}; do
     toolchain=x86_64
     [ "$arch" = x86 ] && toolchain=i686
     cmake -S "$VELMO_ROOT" -B "$build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$VELMO_ROOT/cmake/toolchain-$toolchain.cmake" >"$build/cmake-$arch.log" ||
+      -DCMAKE_TOOLCHAIN_FILE="$VELMO_ROOT/cmake/toolchain-$toolchain.cmake" "$@" >"$build/cmake-$arch.log" ||
       { cat "$build/cmake-$arch.log"; return 1; }
     cmake --build "$build/$arch" || return 1
   done

@@ -1,0 +1,140 @@
+; Velmo's setup program, per user and without an administrator prompt. scripts/package builds it
+; once per architecture:
+;   makensis -INPUTCHARSET UTF8 -DVERSION=0.80 -DARCH=x64 -DBIN_DIR=... -DROOT=... -DOUT_FILE=... velmo.nsi
+; ARCH x64 makes the 64-bit installer (amd64 stubs), anything else the 32-bit one.
+Unicode true
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+  !define OTHER_SETUP "velmo-${VERSION}-setup-x86.exe"
+!else
+  Target x86-unicode
+  !define OTHER_SETUP "velmo-${VERSION}-setup-x64.exe"
+!endif
+SetCompressor /SOLID lzma
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include x64.nsh
+!include FileFunc.nsh
+!include "running_copy.nsh"
+
+!define PRODUCT "Velmo"
+!define PUBLISHER "Morvane"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmo"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define SETTINGS_KEY "Software\Morvane\Velmo"
+!define PUBLISHER_KEY "Software\Morvane"
+!define UNINSTALLER "uninstall.exe"
+!define SHORTCUT "$SMPROGRAMS\Velmo.lnk"
+
+Name "${PRODUCT}"
+OutFile "${OUT_FILE}"
+RequestExecutionLevel user
+InstallDir "$LOCALAPPDATA\Programs\Velmo"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "Velmo ${VERSION}"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}.0.0"
+VIFileVersion "${VERSION}.0.0"
+VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=0 "FileDescription" "Velmo Setup"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2005 Morvane. All rights reserved."
+
+!define MUI_ICON "${ROOT}/res/app.ico"
+!define MUI_UNICON "${ROOT}/res/app.ico"
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_FINISHPAGE_RUN "$INSTDIR\velmo.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "$(StartNow)"
+
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; English first: it is the language of every system that is not Japanese.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Japanese"
+!include "strings.nsh"
+
+Section "-${PRODUCT}" ProgramSection
+  Call EndRunningCopy
+  SetOutPath "$INSTDIR"
+  StrCpy $R9 "$INSTDIR\vmh.dll"
+  Call MoveAsideHeldFile
+  File "${BIN_DIR}/velmo.exe"
+  File "${BIN_DIR}/vmh.dll"
+  SetOutPath "$INSTDIR\html"
+  File "${BIN_DIR}/html/option.html"
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  CreateShortcut "${SHORTCUT}" "$INSTDIR\velmo.exe"
+  DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\velmo.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "$(StartAtSignIn)" SignInSection
+  WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\velmo.exe"'
+SectionEnd
+
+Function .onInit
+  Call ChooseLanguage
+!if "${ARCH}" == "x64"
+  ${IfNot} ${RunningX64}
+    MessageBox MB_ICONSTOP "$(Needs32BitSetup)" /SD IDOK
+    Abort
+  ${EndIf}
+!else
+  ${If} ${RunningX64}
+    MessageBox MB_ICONSTOP "$(Needs64BitSetup)" /SD IDOK
+    Abort
+  ${EndIf}
+!endif
+FunctionEnd
+
+; An update that ended a running copy starts the new one, also when nobody watches.
+Function .onInstSuccess
+  ${If} ${Silent}
+  ${AndIf} $EndedRunningCopy == 1
+    Exec '"$INSTDIR\velmo.exe"'
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  Call un.EndRunningCopy
+  StrCpy $R9 "$INSTDIR\vmh.dll"
+  Call un.MoveAsideHeldFile
+  Delete "$INSTDIR\velmo.exe"
+  Delete "$INSTDIR\html\option.html"
+  RMDir "$INSTDIR\html"
+  Delete "$INSTDIR\${UNINSTALLER}"
+  RMDir "$INSTDIR"
+  Delete "${SHORTCUT}"
+  DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  MessageBox MB_YESNO|MB_ICONQUESTION "$(RemoveSettings)" /SD IDNO IDNO keep_settings
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKCU "${PUBLISHER_KEY}"
+keep_settings:
+SectionEnd
+
+Function un.onInit
+  Call un.ChooseLanguage
+FunctionEnd
