@@ -1,0 +1,246 @@
+// The x64 setup program as an administrator scripts it (/S), into a scratch Local AppData: what a
+// fresh install leaves, an update over a running Velmo whose hook library the desktop still holds,
+// and the uninstall.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "testbed/process/child_process.h"
+#include "testbed/process/find_window.h"
+#include "testbed/recorder/pump.h"
+#include "testbed/standin/standin_client.h"
+#include "testbed/tray/tray_recorder.h"
+#include "tests/core/registry_guard.h"
+#include "tests/install/installed_files.h"
+#include "velmo_version.h"
+
+using namespace install_test;
+
+constexpr char SETUP_VARIABLE[] = "VELMO_SETUP";
+constexpr char SHELL_FOLDERS_KEY[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr char LOCAL_APPDATA_VALUE[] = "Local AppData";
+constexpr char UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmo";
+constexpr char RUN_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char RUNONCE_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr char RUN_VALUE[] = "Velmo";
+constexpr char RUNONCE_PREFIX[] = "Velmo ";
+constexpr char SCRATCH_FOLDER[] = "velmo-install-test";
+constexpr char KEPT_SETTING[] = "ox";
+constexpr DWORD KEPT_SETTING_VALUE = 321;
+constexpr DWORD SETUP_TIMEOUT_MS = 60000;
+constexpr DWORD START_TIMEOUT_MS = 15000;
+
+// The text between the last pair of quotes: the file in `cmd.exe /c del "FILE"`.
+static std::string LastQuoted(const std::string& text) {
+  const size_t end = text.find_last_of('"');
+  const size_t begin =
+      end == std::string::npos || end == 0 ? std::string::npos : text.find_last_of('"', end - 1);
+  return begin == std::string::npos ? std::string() : text.substr(begin + 1, end - begin - 1);
+}
+
+static bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+static std::string StartMenuShortcut() {
+  char programs[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+  return std::string(programs) + "\\Velmo.lnk";
+}
+
+static DWORD ProcessOfWindow(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  return processId;
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* setup = getenv(SETUP_VARIABLE);
+    ASSERT_NE(nullptr, setup) << SETUP_VARIABLE << " names the x64 setup program";
+    setup_ = setup;
+    localAppData_ = TempFolder() + SCRATCH_FOLDER;
+    RemoveFolder(localAppData_);
+    CreateDirectoryA(localAppData_.c_str(), nullptr);
+    savedLocalAppData_ = UserRegistryText(SHELL_FOLDERS_KEY, LOCAL_APPDATA_VALUE);
+    SetLocalAppData(localAppData_);
+    installDir_ = localAppData_ + "\\Programs\\Velmo";
+    RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, KEPT_SETTING, REG_DWORD, &KEPT_SETTING_VALUE,
+                    sizeof KEPT_SETTING_VALUE);
+    ASSERT_TRUE(RunSetup(setup_, "/S"));
+  }
+
+  void TearDown() override {
+    EndInstalledVelmo();
+    if (UserKeyExists(UNINSTALL_KEY)) Uninstall();
+    desktop_.Stop();
+    RunRunOnceCommands();
+    SetLocalAppData(savedLocalAppData_);
+    RemoveFolder(localAppData_);
+  }
+
+  static void SetLocalAppData(const std::string& folder) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, LOCAL_APPDATA_VALUE, REG_EXPAND_SZ, folder.c_str(),
+                    static_cast<DWORD>(folder.size() + 1));
+  }
+
+  static bool RunSetup(const std::string& path, const char* arguments) {
+    testbed::ChildProcess setup;
+    return setup.Start(path, arguments) && setup.WaitForExit(SETUP_TIMEOUT_MS) && setup.ExitCode() == 0;
+  }
+
+  // Runs `"PROGRAM" ARGUMENTS` as the shell runs such a command from the registry.
+  static bool RunCommand(const std::string& command) {
+    const size_t end = command.find('"', 1);
+    if (command.empty() || command[0] != '"' || end == std::string::npos) return false;
+    const size_t arguments = std::min(command.find_first_not_of(' ', end + 1), command.size());
+    return RunSetup(command.substr(1, end - 1), command.c_str() + arguments);
+  }
+
+  // The quiet uninstall string, as Apps & features runs it. The uninstaller goes on from a copy of
+  // itself, so this waits until its entry is gone.
+  static bool Uninstall() {
+    return RunCommand(UserRegistryText(UNINSTALL_KEY, "QuietUninstallString")) &&
+           testbed::WaitUntil([] { return !UserKeyExists(UNINSTALL_KEY); }, SETUP_TIMEOUT_MS);
+  }
+
+  // The installed Velmo over the stand-in desktop, its tray icon seen, its library in the desktop.
+  void StartInstalledVelmo() {
+    ASSERT_TRUE(tray_.Start());
+    ASSERT_TRUE(desktop_.Start({{STANDIN_FILE, 40, 30, STANDIN_OWN_IMAGE, "メモ.txt"},
+                                {STANDIN_LINK, 40, 130, STANDIN_OWN_IMAGE, "ソフト"}}));
+    ASSERT_TRUE(velmo_.Start(InstalledFile("velmo.exe")));
+    ASSERT_NE(nullptr,
+              testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id()));
+    EXPECT_TRUE(testbed::WaitUntil([this] { return TrayIconAdded(); }, START_TIMEOUT_MS));
+    EXPECT_TRUE(ProcessHasModule(desktop_.ProcessId(), InstalledFile("vmh.dll")));
+  }
+
+  bool TrayIconAdded() const {
+    for (const testbed::TrayRecord& record : tray_.Records()) {
+      if (record.action == NIM_ADD) return true;
+    }
+    return false;
+  }
+
+  void EndInstalledVelmo() {
+    HWND window = testbed::FindTopLevelWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE);
+    if (window == nullptr) return;
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, ProcessOfWindow(window));
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    WaitForSingleObject(process, START_TIMEOUT_MS);
+    CloseHandle(process);
+  }
+
+  // What the next sign-in does: runs and forgets the RunOnce commands that the setup left.
+  static void RunRunOnceCommands() {
+    for (const std::string& name : UserValueNames(RUNONCE_KEY)) {
+      if (name.compare(0, sizeof RUNONCE_PREFIX - 1, RUNONCE_PREFIX) != 0) continue;
+      RunCommand(UserRegistryText(RUNONCE_KEY, name.c_str()));
+      RegDeleteKeyValueA(HKEY_CURRENT_USER, RUNONCE_KEY, name.c_str());
+    }
+  }
+
+  // The file that a RunOnce command of the setup deletes at the next sign-in; empty when none.
+  static std::string FileRemovedAtSignIn() {
+    for (const std::string& name : UserValueNames(RUNONCE_KEY)) {
+      if (name.compare(0, sizeof RUNONCE_PREFIX - 1, RUNONCE_PREFIX) == 0)
+        return LastQuoted(UserRegistryText(RUNONCE_KEY, name.c_str()));
+    }
+    return std::string();
+  }
+
+  std::string InstalledFile(const char* name) const { return installDir_ + "\\" + name; }
+
+  static std::string TempFolder() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    return temp;
+  }
+
+  RegistryGuard settings_;
+  std::string setup_;
+  std::string localAppData_;
+  std::string savedLocalAppData_;
+  std::string installDir_;
+  testbed::TrayRecorder tray_;
+  StandinDesktop desktop_;
+  testbed::ChildProcess velmo_;
+};
+
+TEST_F(Installer, SilentInstallPlacesFilesShortcutRunValueAndUninstallEntry) {
+  EXPECT_EQ((std::vector<std::string>{"html\\option.html", "uninstall.exe", "velmo.exe", "vmh.dll"}),
+            FilesBelow(installDir_));
+  EXPECT_TRUE(FileExists(StartMenuShortcut()));
+  EXPECT_STRCASEEQ(("\"" + InstalledFile("velmo.exe") + "\"").c_str(),
+                   UserRegistryText(RUN_KEY, RUN_VALUE).c_str());
+
+  const std::string uninstaller = "\"" + InstalledFile("uninstall.exe") + "\"";
+  const struct {
+    const char* name;
+    std::string text;
+  } entry[] = {{"DisplayName", "Velmo"},
+               {"DisplayVersion", VELMO_VERSION_TEXT},
+               {"Publisher", "Morvane"},
+               {"DisplayIcon", InstalledFile("velmo.exe") + ",0"},
+               {"InstallLocation", installDir_},
+               {"UninstallString", uninstaller},
+               {"QuietUninstallString", uninstaller + " /S"}};
+  for (const auto& value : entry)
+    EXPECT_STRCASEEQ(value.text.c_str(), UserRegistryText(UNINSTALL_KEY, value.name).c_str()) << value.name;
+  for (const char* flag : {"NoModify", "NoRepair"})
+    EXPECT_EQ(1u, UserRegistryDword(UNINSTALL_KEY, flag)) << flag;
+
+  const std::string version = std::to_string(VELMO_VERSION_MAJOR) + "." + std::to_string(VELMO_VERSION_MINOR);
+  for (const char* binary : {"velmo.exe", "vmh.dll"})
+    EXPECT_EQ(version, FixedFileVersion(InstalledFile(binary))) << binary;
+}
+
+TEST_F(Installer, UpdateEndsTheRunningCopyReplacesTheHeldLibraryAndKeepsTheSettings) {
+  StartInstalledVelmo();
+  const unsigned long long oldLibrary = FileIdentity(InstalledFile("vmh.dll"));
+  tray_.Clear();
+
+  ASSERT_TRUE(RunSetup(setup_, "/S"));
+  EXPECT_TRUE(velmo_.WaitForExit(0));
+  EXPECT_EQ(0u, velmo_.ExitCode());
+  EXPECT_NE(oldLibrary, FileIdentity(InstalledFile("vmh.dll")));
+  const std::string movedLibrary = FileRemovedAtSignIn();
+  EXPECT_EQ(oldLibrary, FileIdentity(movedLibrary)) << movedLibrary;
+  EXPECT_EQ(0, _strnicmp(TempFolder().c_str(), movedLibrary.c_str(), TempFolder().size())) << movedLibrary;
+
+  HWND newCopy = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS);
+  ASSERT_NE(nullptr, newCopy);
+  EXPECT_NE(velmo_.Id(), ProcessOfWindow(newCopy));
+  EXPECT_TRUE(testbed::WaitUntil([this] { return TrayIconAdded(); }, START_TIMEOUT_MS));
+  EXPECT_EQ(KEPT_SETTING_VALUE, UserRegistryDword(SETTINGS_KEY_PATH, KEPT_SETTING));
+}
+
+TEST_F(Installer, SilentUninstallWithTheLibraryHeldLeavesOnlyTheSettings) {
+  StartInstalledVelmo();
+
+  ASSERT_TRUE(Uninstall());
+  EXPECT_TRUE(velmo_.WaitForExit(START_TIMEOUT_MS));
+  EXPECT_TRUE(testbed::WaitUntil([this] { return !FileExists(installDir_); }, START_TIMEOUT_MS));
+  EXPECT_FALSE(FileExists(StartMenuShortcut()));
+  EXPECT_EQ("", UserRegistryText(RUN_KEY, RUN_VALUE));
+  EXPECT_EQ(KEPT_SETTING_VALUE, UserRegistryDword(SETTINGS_KEY_PATH, KEPT_SETTING));
+
+  const std::string movedLibrary = FileRemovedAtSignIn();
+  ASSERT_TRUE(FileExists(movedLibrary)) << movedLibrary;
+  desktop_.Stop();
+  RunRunOnceCommands();
+  EXPECT_FALSE(FileExists(movedLibrary));
+}
