@@ -98,10 +98,12 @@ std::string FixedFileVersion(const std::string& path) {
   std::vector<BYTE> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT size = 0;
-  if (block.empty() || !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+  if (block.empty() ||
+      !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
       !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &size))
     return std::string();
-  return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS));
+  return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(fixed->dwFileVersionMS));
 }
 
 bool ProcessHasModule(DWORD processId, const std::string& path) {
