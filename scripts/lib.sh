@@ -64,6 +64,19 @@ velmo_make_prefix() {  # velmo_make_prefix PREFIX WIDTHxHEIGHT
 
 winepath_of() { echo "Z:${1//\//\\}"; }
 
+# Gives the prefix's user a Desktop folder of sample items for the shell's own desktop view, and
+# opens .txt files in Wine's Notepad (a fresh prefix has the "txtfile" class but no ".txt" key). A
+# fresh prefix links Desktop to the Unix home: only the link goes, replaced by a real folder, which
+# sampledesk.exe (in BIN) fills.
+velmo_sample_desktop() {  # velmo_sample_desktop BIN
+  local desktop
+  desktop="$WINEPREFIX/drive_c/users/$(id -un)/Desktop"
+  if [ -L "$desktop" ]; then rm -- "$desktop"; fi
+  mkdir -p "$desktop"
+  (cd "$1" && "$WINE64" sampledesk.exe >/dev/null 2>&1 </dev/null) || { echo "sampledesk failed" >&2; return 1; }
+  "$WINE64" reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+}
+
 # Keeps one wineserver and the virtual desktop alive for the whole run. They are started here, with
 # their output detached, so that no test's pipes are inherited by Wine's long-lived processes.
 velmo_start_wine() {  # velmo_start_wine WIDTHxHEIGHT

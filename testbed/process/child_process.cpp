@@ -25,7 +25,7 @@ BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM lParam) {
 
 ChildProcess::~ChildProcess() { Stop(); }
 
-bool ChildProcess::Start(const std::string& path, const std::string& arguments) {
+bool ChildProcess::Start(const std::string& path, const std::string& arguments, HANDLE output) {
   Stop();
   std::string commandLine = "\"" + path + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
@@ -34,7 +34,11 @@ bool ChildProcess::Start(const std::string& path, const std::string& arguments) 
   std::string directory = path.substr(0, path.find_last_of("\\/") + 1);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  return CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (output != nullptr) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+  }
+  return CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
                         directory.empty() ? nullptr : directory.c_str(), &startup, &info_) != FALSE;
 }
 

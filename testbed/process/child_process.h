@@ -15,8 +15,9 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   // Starts path with the given arguments (the command line is "path" arguments). The working
-  // directory is the program's folder.
-  bool Start(const std::string& path, const std::string& arguments = std::string());
+  // directory is the program's folder. With an inheritable output handle, the program's standard
+  // output goes there.
+  bool Start(const std::string& path, const std::string& arguments = std::string(), HANDLE output = nullptr);
 
   // Asks the program to end (WM_CLOSE to each of its top-level windows), waits up to
   // graceMs, then terminates it. Returns true when it ended by itself.

@@ -64,6 +64,8 @@ UrlRecorder::~UrlRecorder() {
   if (!log_.empty()) DeleteFileA(log_.c_str());
 }
 
+bool UrlRecorder::AlsoOpens(const char* extension) { return Register(extension, RECORDED_PAGE_CLASS); }
+
 bool UrlRecorder::Register(const char* key, const std::string& value) {
   SavedHandler saved{key, std::string(), false, std::string()};
   std::string path(key);

@@ -23,6 +23,9 @@ class UrlRecorder {
   // False when the handlers could not be registered.
   bool Installed() const { return installed_; }
 
+  // Takes the files of one more extension (".txt"), as it takes .html; false when it could not.
+  bool AlsoOpens(const char* extension);
+
   // Everything opened so far, oldest first.
   std::vector<OpenedTarget> Opened() const;
 

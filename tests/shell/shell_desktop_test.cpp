@@ -1,0 +1,270 @@
+// velmo.exe and its hook library over the platform shell's own view of a Desktop folder of sample
+// items (shelldesk.exe), used as a user would with SendInput: the items, icons, selection, context
+// menu and verbs are the shell's, not the test bed's.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "mirror/mirror.h"
+#include "res/resource.h"
+#include "testbed/process/binary_path.h"
+#include "testbed/process/child_process.h"
+#include "testbed/process/find_window.h"
+#include "testbed/process/remote_list_view.h"
+#include "testbed/recorder/pump.h"
+#include "testbed/shelldesk/sample_desktop.h"
+#include "testbed/urlrec/url_recorder.h"
+#include "testbed/userinput/user_input.h"
+#include "tests/core/registry_guard.h"
+
+constexpr char SHELL_FOLDERS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char USER_SHELL_FOLDERS_KEY[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr char DESKTOP_VALUE[] = "Desktop";
+constexpr char SAMPLE_DESKTOP_FOLDER[] = "velmo-shell-desktop";
+constexpr char READY_LINE[] = "ready progman=%p defview=%p listview=%p items=%d";
+constexpr char PROGMAN_CLASS[] = "Progman";
+constexpr char PROGMAN_TITLE[] = "Program Manager";
+constexpr char POPUP_MENU_CLASS[] = "#32768";
+constexpr char SHORTCUT_TEXT[] = "メモ帳";  // the shell shows a shortcut without its extension
+constexpr DWORD START_TIMEOUT_MS = 15000;
+constexpr DWORD WAIT_MS = 5000;
+constexpr DWORD SETTLE_MS = 500;
+constexpr DWORD READ_PAUSE_MS = 20;
+
+// One value under HKEY_CURRENT_USER as it was, put back (or removed again) when the object goes.
+class SavedValue {
+ public:
+  SavedValue(const char* key, const char* name) : key_(key), name_(name) {
+    DWORD size = sizeof data_;
+    existed_ = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type_, data_, &size) ==
+               ERROR_SUCCESS;
+    size_ = size;
+  }
+  ~SavedValue() {
+    if (existed_)
+      RegSetKeyValueA(HKEY_CURRENT_USER, key_, name_, type_, data_, size_);
+    else
+      RegDeleteKeyValueA(HKEY_CURRENT_USER, key_, name_);
+  }
+  SavedValue(const SavedValue&) = delete;
+  SavedValue& operator=(const SavedValue&) = delete;
+  void Set(DWORD type, const std::string& text) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, key_, name_, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+  }
+
+ private:
+  const char* key_;
+  const char* name_;
+  bool existed_ = false;
+  DWORD type_ = 0;
+  DWORD size_ = 0;
+  BYTE data_[MAX_PATH * 2] = {};
+};
+
+// A line of the program's output, or empty when none came in time or the program ended.
+static std::string ReadLine(HANDLE pipe, DWORD timeoutMs) {
+  std::string line;
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) break;
+    if (available == 0) {
+      Sleep(READ_PAUSE_MS);
+      continue;
+    }
+    char c = 0;
+    DWORD read = 0;
+    if (!ReadFile(pipe, &c, 1, &read, nullptr) || read == 0) break;
+    if (c == '\n') return line;
+    line += c;
+  }
+  return std::string();
+}
+
+// Where each item of a list view lies on the screen, by its text.
+using ScreenPlaces = std::map<std::string, std::pair<int, int>>;
+
+static ScreenPlaces PlacesOf(HWND listView, DWORD processId) {
+  testbed::RemoteListView list(listView, processId);
+  POINT origin = {0, 0};
+  ClientToScreen(listView, &origin);
+  ScreenPlaces places;
+  for (int item = 0; item < list.Count(); ++item) {
+    LPARAM unused = 0;
+    POINT place = list.Position(item);
+    places[list.Text(item, &unused)] = {origin.x + place.x, origin.y + place.y};
+  }
+  return places;
+}
+
+static int ItemOf(HWND listView, DWORD processId, const std::string& text) {
+  testbed::RemoteListView list(listView, processId);
+  LPARAM unused = 0;
+  for (int item = 0; item < list.Count(); ++item)
+    if (list.Text(item, &unused) == text) return item;
+  return -1;
+}
+
+static int SelectedItem(HWND listView) {
+  return static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+class VelmoOverShellDesktop : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    Folder = std::string(temp) + SAMPLE_DESKTOP_FOLDER;
+    CreateDirectoryA(Folder.c_str(), nullptr);
+    CoInitialize(nullptr);
+    FolderMade = MakeSampleDesktop(Folder);
+    CoUninitialize();
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(FolderMade);
+    userDesktop_.Set(REG_EXPAND_SZ, Folder);
+    desktop_.Set(REG_SZ, Folder);
+    ASSERT_TRUE(StartShellDesk());
+    ASSERT_TRUE(velmo_.Start(testbed::VelmoPath()));
+    mainWindow_ = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
+    ASSERT_TRUE(testbed::WaitUntil(
+        [&] {
+          mirror_ = testbed::FindTopLevelWindow(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, velmo_.Id());
+          mirrorList_ = mirror_ != nullptr ? GetWindow(mirror_, GW_CHILD) : nullptr;
+          return mirrorList_ != nullptr && SendMessageA(mirrorList_, LVM_GETITEMCOUNT, 0, 0) == shellItems_;
+        },
+        START_TIMEOUT_MS));
+  }
+
+  void TearDown() override {
+    if (velmo_.IsRunning()) {
+      PostMessageA(mainWindow_, WM_COMMAND, IDM_EXIT, 0);
+      velmo_.Stop();
+    }
+    shell_.Stop();
+  }
+
+  // Starts shelldesk.exe and reads its ready line: the shell's windows and its number of items.
+  bool StartShellDesk() {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE reader = nullptr;
+    HANDLE writer = nullptr;
+    if (!CreatePipe(&reader, &writer, &inherited, 0)) return false;
+    SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
+    bool started = shell_.Start(testbed::BinaryPath("shelldesk.exe"), std::string(), writer);
+    CloseHandle(writer);
+    std::string line = started ? ReadLine(reader, START_TIMEOUT_MS) : std::string();
+    CloseHandle(reader);
+    void* progman = nullptr;
+    void* defView = nullptr;
+    void* listView = nullptr;
+    if (sscanf(line.c_str(), READY_LINE, &progman, &defView, &listView, &shellItems_) != 4) return false;
+    shellList_ = static_cast<HWND>(listView);
+    return GetParent(shellList_) == static_cast<HWND>(defView) && shellItems_ > 0 &&
+           testbed::FindTopLevelWindow(PROGMAN_CLASS, PROGMAN_TITLE, shell_.Id()) ==
+               static_cast<HWND>(progman);
+  }
+
+  // Shown in move mode: the mirror lies over the shell's list view; hidden, it is parked.
+  bool MirrorShown() const {
+    RECT mirror = {};
+    RECT desktop = {};
+    GetWindowRect(mirror_, &mirror);
+    GetWindowRect(shellList_, &desktop);
+    return IsWindowVisible(mirror_) && mirror.left == desktop.left && mirror.top == desktop.top;
+  }
+
+  bool ShowMirror() {
+    PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
+    bool shown = testbed::WaitUntil([&] { return MirrorShown(); }, WAIT_MS);
+    Sleep(SETTLE_MS);  // the replayed click at the last selected icon has gone through
+    return shown;
+  }
+
+  // The middle of the item's icon in the mirror, on the screen.
+  POINT OnMirrorIcon(const std::string& text) const {
+    testbed::RemoteListView mirror(mirrorList_, velmo_.Id());
+    RECT icon = mirror.IconRect(ItemOf(mirrorList_, velmo_.Id(), text));
+    POINT middle = {(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
+    ClientToScreen(mirrorList_, &middle);
+    return middle;
+  }
+
+  static std::string Folder;
+  static bool FolderMade;
+  SavedValue userDesktop_{USER_SHELL_FOLDERS_KEY, DESKTOP_VALUE};
+  SavedValue desktop_{SHELL_FOLDERS_KEY, DESKTOP_VALUE};
+  RegistryGuard settings_;  // the settings of a first start
+  testbed::ChildProcess shell_;
+  testbed::ChildProcess velmo_;
+  HWND shellList_ = nullptr;
+  int shellItems_ = 0;
+  HWND mainWindow_ = nullptr;
+  HWND mirror_ = nullptr;
+  HWND mirrorList_ = nullptr;
+};
+
+std::string VelmoOverShellDesktop::Folder;
+bool VelmoOverShellDesktop::FolderMade = false;
+
+TEST_F(VelmoOverShellDesktop, MirrorHoldsTheViewsItemsAtTheirPlaces) {
+  ASSERT_TRUE(ShowMirror());
+  ScreenPlaces shell = PlacesOf(shellList_, shell_.Id());
+  EXPECT_EQ(PlacesOf(mirrorList_, velmo_.Id()), shell);
+  for (const char* sample : {SAMPLE_FOLDER, SAMPLE_JAPANESE_TEXT, SAMPLE_ASCII_TEXT, SHORTCUT_TEXT})
+    EXPECT_EQ(shell.count(sample), 1u) << sample;
+}
+
+// Wine's shell icon view does not move its selection with the arrow keys at all, not even when it
+// has the focus itself; Home and End do.
+TEST_F(VelmoOverShellDesktop, ClicksAndKeysOnTheMirrorMoveTheSelectionInTheShellsView) {
+  int readme = ItemOf(shellList_, shell_.Id(), SAMPLE_ASCII_TEXT);
+  ASSERT_GE(readme, 0);
+  ASSERT_TRUE(ShowMirror());
+  testbed::ClickAt(OnMirrorIcon(SAMPLE_ASCII_TEXT), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(testbed::WaitUntil([&] { return SelectedItem(shellList_) == readme; }, WAIT_MS));
+  testbed::PressKey(VK_END);
+  EXPECT_TRUE(testbed::WaitUntil([&] { return SelectedItem(shellList_) == shellItems_ - 1; }, WAIT_MS));
+  testbed::PressKey(VK_HOME);
+  EXPECT_TRUE(testbed::WaitUntil([&] { return SelectedItem(shellList_) == 0; }, WAIT_MS));
+  EXPECT_TRUE(MirrorShown()) << "the shell took the focus from the mirror";
+}
+
+TEST_F(VelmoOverShellDesktop, RightClickOpensTheShellsContextMenuInFrontOfTheMirror) {
+  ASSERT_TRUE(ShowMirror());
+  testbed::ClickAt(OnMirrorIcon(SAMPLE_JAPANESE_TEXT), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  HWND menu = nullptr;
+  ASSERT_TRUE(testbed::WaitUntil(
+      [&] {
+        menu = testbed::FindTopLevelWindow(POPUP_MENU_CLASS, nullptr, shell_.Id());
+        return menu != nullptr && IsWindowVisible(menu);
+      },
+      WAIT_MS));
+  HWND below = menu;
+  while (below != nullptr && below != mirror_) below = GetWindow(below, GW_HWNDNEXT);
+  EXPECT_EQ(below, mirror_) << "the menu is not in front of the mirror";
+  testbed::PressKey(VK_ESCAPE);
+  EXPECT_TRUE(testbed::WaitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, WAIT_MS));
+}
+
+TEST_F(VelmoOverShellDesktop, DoubleClickHidesTheMirrorAndTheShellOpensTheItem) {
+  UrlRecorder recorder;
+  ASSERT_TRUE(recorder.Installed() && recorder.AlsoOpens(".txt"));
+  ASSERT_TRUE(ShowMirror());
+  POINT icon = OnMirrorIcon(SAMPLE_JAPANESE_TEXT);
+  testbed::ClickAt(icon, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  testbed::ClickAt(icon, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(testbed::WaitUntil([&] { return !MirrorShown(); }, WAIT_MS));
+  std::vector<OpenedTarget> opened = recorder.WaitForOpened(1);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].target, Folder + "\\" + SAMPLE_JAPANESE_TEXT);
+}
