@@ -89,6 +89,7 @@ bool StandinDesktop::Launch() {
     command += " /size:" + std::to_string(options_.width) + "x" + std::to_string(options_.height);
   if (options_.imageCount > 0) command += " /images:" + std::to_string(options_.imageCount);
   if (options_.workerW) command += " /workerw";
+  if (options_.innerWorkerW) command += " /innerworkerw";
   if (options_.launch) command += " /launch";
   char line[COMMAND_LINE_SIZE];
   if (command.size() >= sizeof line) return false;

@@ -17,6 +17,7 @@ struct StandinOptions {
   int height = 0;
   int imageCount = 0;          // pictures in the image list, when more than one per item
   bool workerW = false;        // the view under a top-level "WorkerW" instead of under Progman
+  bool innerWorkerW = false;   // Progman holds a "WorkerW" child before the view (Windows 11 24H2)
   bool commonDesktop = false;  // a common desktop folder too ("Common Desktop" under HKLM)
   bool launch = false;         // a double click really opens the item's file
 };
