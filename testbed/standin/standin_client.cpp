@@ -4,7 +4,8 @@
 #include <cstring>
 
 constexpr char STANDIN_EXE[] = "standin.exe";
-constexpr DWORD READY_TIMEOUT_MS = 15000;
+// A desktop of a thousand items takes its time to start on a busy machine.
+constexpr DWORD READY_TIMEOUT_MS = 60000;
 constexpr DWORD STOP_TIMEOUT_MS = 10000;
 constexpr DWORD POLL_MS = 10;
 constexpr int COMMAND_LINE_SIZE = 4096;

@@ -29,7 +29,7 @@ class StandinDesktop {
   StandinDesktop& operator=(const StandinDesktop&) = delete;
   ~StandinDesktop();
 
-  // Starts the desktop and waits (up to 15 s) until it is ready. False when it failed or is late.
+  // Starts the desktop and waits (up to 60 s) until it is ready. False when it failed or is late.
   bool Start(const std::vector<StandinItem>& items, const StandinOptions& options = StandinOptions());
   // Ends the desktop's process, as when the shell ends, keeping its folders.
   void Stop();
