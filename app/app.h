@@ -25,8 +25,8 @@ typedef BOOL(WINAPI* AlphaBlendFunction)(HDC, int, int, int, int, HDC, int, int,
 extern HINSTANCE AppInstance;
 extern HWND MainWindow;
 
-// The shell's desktop: the "Progman" window, its first child and that child's first child, the
-// icon list view.
+// The shell's desktop as the lookup found it: the "Progman" window, the view that hosts the icons,
+// and the icon list view.
 extern HWND ProgmanWindow;
 extern HWND DesktopDefView;
 extern HWND DesktopListView;
@@ -37,7 +37,7 @@ extern AlphaBlendFunction AlphaBlendProc;
 extern HMENU TrayMenu;
 extern HMENU TrayPopup;
 
-// Looks up the three desktop handles and stores them as they come, null or not.
+// Looks up the three desktop handles (FindDesktopWindows) and stores them as they come, null or not.
 void LookUpDesktopHandles();
 
 // The whole life of the program after the C runtime's start-up; WinMain only forwards to it.

@@ -83,14 +83,25 @@ static void InsertDesktopItems() {
 // The list view keeps its items sorted, so an insertion moves the items after it: once all are in,
 // each record learns where its item finally stands.
 static void RecordFinalListIndexes() {
-  for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
-    LVFINDINFOA find = {};
-    find.flags = LVFI_PARAM;
-    find.lParam = static_cast<LPARAM>(i);
-    LRESULT index =
-        SendMessageA(MirrorListView, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
-    DesktopItemTable.items[i].listIndex = static_cast<LONG>(index);
+  int items = static_cast<int>(SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
+  for (int index = 0; index < items; ++index) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    if (!SendMessageA(MirrorListView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) continue;
+    DWORD record = static_cast<DWORD>(item.lParam);
+    if (record < DesktopItemTable.count) DesktopItemTable.items[record].listIndex = index;
   }
+}
+
+// The list view redraws after every insertion and move unless told not to; the whole fill is
+// drawn once at the end.
+static void FillMirrorListView() {
+  SendMessageA(MirrorListView, WM_SETREDRAW, FALSE, 0);
+  InsertDesktopItems();
+  RecordFinalListIndexes();
+  SendMessageA(MirrorListView, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(MirrorListView, nullptr, TRUE);
 }
 
 static void OnCreate(HWND mirror) {
@@ -100,8 +111,7 @@ static void OnCreate(HWND mirror) {
                reinterpret_cast<LPARAM>(DesktopItemTable.imageList));
   CopyDesktopColours();
   CopyDesktopIconSpacing();
-  InsertDesktopItems();
-  RecordFinalListIndexes();
+  FillMirrorListView();
 }
 
 static void OnDestroy() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -71,7 +72,7 @@ ShortcutListing ListShortcutFiles(const ShortcutFolder& folder);
 // on its own.
 bool IsListedShortcut(const ShortcutListing& listing, const char* name, size_t nameSize);
 
-// For images with per-pixel alpha, gives the merged icon the pixels of the overlay drawn over the
-// plain image, should the merge have got them wrong. Returns a new icon (the caller destroys it),
-// or null when nothing had to change or the images have no per-pixel alpha.
-HICON ComposeOverlayOverPlain(HICON merged, HICON plain, HICON overlay);
+// Appends to the list, in one go, a copy of each of the images with the arrow drawn over it (scaled
+// to the list's image size, as the list would take the icon), in the order given. Returns the index
+// of the first copy, or -1 when nothing was appended. The images themselves stay as they are.
+int AppendImagesWithArrow(HIMAGELIST list, const std::vector<int>& images, HICON arrow);

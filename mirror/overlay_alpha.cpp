@@ -1,127 +1,170 @@
-// ImageList_Merge as Wine implements it does not handle 32-bit images with per-pixel alpha: with a
-// mask it clears the image's alpha wherever the overlay is clear (only the arrow stays visible),
-// without a mask it copies the whole overlay over the image, and an overlay that is opaque by its
-// mask alone arrives without alpha. For such images the merged icon's pixels are therefore
-// composed again from the plain image and the overlay, the overlay drawn over the image. Where the
-// merge already did exactly that, as it should, the pixels come out the same.
+// The arrow drawn over copies of item images, all made in one strip and appended to the list in
+// one go: an image list grows (and copies all its pictures) at each append, and the shared image
+// itself must stay plain for the items that are no shortcuts.
+//
+// The pixels are composed here rather than by ImageList_Merge, which (as Wine implements it) does
+// not handle 32-bit images with per-pixel alpha: with a mask it clears the image's alpha wherever
+// the overlay is clear, without one it copies the whole overlay over the image.
 #include "mirror/overlay.h"
+
+#include <commctrl.h>
 
 #include <vector>
 
 constexpr DWORD ALPHA_MASK = 0xFF000000;
 constexpr int ALPHA_SHIFT = 24;
 constexpr DWORD MAX_ALPHA = 255;
-constexpr DWORD MASK_CLEAR = 0x00FFFFFF;  // a set mask bit, read as a 32-bit pixel
+constexpr DWORD MASK_CLEAR = 0x00FFFFFF;        // white in a drawn mask: the pixel is transparent
+constexpr DWORD CLEAR_BACKGROUND = 0xFFFFFFFF;  // what a mask is drawn onto
+// The image's stored pixels, alpha included, without its mask; the mask alone.
+constexpr UINT RAW_PIXELS = ILD_IMAGE | ILD_PRESERVEALPHA;
+constexpr UINT MASK_PIXELS = ILD_MASK;
+constexpr int MONOCHROME_BITS = 1;
+constexpr int PIXEL_BITS = 32;
 
-// The pixels of a bitmap as top-down 32-bit values. False unless it is 32-bit (or, for a mask,
-// any depth) and of the given size.
-static bool ReadPixels(HBITMAP bitmap, bool colourOnly, LONG width, LONG height, std::vector<DWORD>& pixels,
-                       BITMAPINFO& info) {
-  BITMAP shape = {};
-  if (bitmap == nullptr || !GetObjectA(bitmap, sizeof shape, &shape)) return false;
-  if ((colourOnly && shape.bmBitsPixel != 32) || shape.bmWidth != width || shape.bmHeight != height)
-    return false;
-  info = BITMAPINFO{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  pixels.assign(static_cast<size_t>(width) * height, 0);
-  HDC screen = GetDC(nullptr);
-  int lines = GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  return lines == height;
-}
-
-static bool HasAlpha(const std::vector<DWORD>& pixels) {
-  for (DWORD pixel : pixels) {
-    if (pixel & ALPHA_MASK) return true;
+// A top-down 32-bit DIB section selected into a memory DC of its own.
+class PixelStrip {
+ public:
+  PixelStrip(int width, int height, DWORD fill) : width_(width), height_(height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = PIXEL_BITS;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixels_ = static_cast<DWORD*>(bits);
+    dc_ = CreateCompatibleDC(nullptr);
+    if (dc_ != nullptr && bitmap_ != nullptr) previous_ = SelectObject(dc_, bitmap_);
+    if (pixels_ != nullptr)
+      for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) pixels_[i] = fill;
   }
-  return false;
-}
+  ~PixelStrip() {
+    if (previous_ != nullptr) SelectObject(dc_, previous_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  }
+  PixelStrip(const PixelStrip&) = delete;
+  PixelStrip& operator=(const PixelStrip&) = delete;
+
+  bool Usable() const { return previous_ != nullptr && pixels_ != nullptr; }
+  HDC Dc() const { return dc_; }
+  // Deselected, for ImageList_Add; the strip is done with drawing then.
+  HBITMAP Release() {
+    SelectObject(dc_, previous_);
+    previous_ = nullptr;
+    return bitmap_;
+  }
+  DWORD& At(int x, int y) { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+
+ private:
+  int width_;
+  int height_;
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  DWORD* pixels_ = nullptr;
+};
 
 static DWORD Channel(DWORD pixel, int shift) { return (pixel >> shift) & 0xFF; }
 
-// The overlay pixel (alpha overlayAlpha) drawn over the plain pixel, both with straight alpha.
-static DWORD Over(DWORD overlay, DWORD overlayAlpha, DWORD plain) {
-  DWORD plainAlpha = Channel(plain, ALPHA_SHIFT);
-  DWORD plainWeight = plainAlpha * (MAX_ALPHA - overlayAlpha) / MAX_ALPHA;
-  DWORD alpha = overlayAlpha + plainWeight;
-  if (alpha == 0) return 0;
-  DWORD result = alpha << ALPHA_SHIFT;
-  for (int shift = 0; shift < ALPHA_SHIFT; shift += 8) {
-    DWORD value =
-        (Channel(overlay, shift) * overlayAlpha + Channel(plain, shift) * plainWeight + alpha / 2) / alpha;
+// The overlay pixel drawn over the plain pixel, both with premultiplied alpha.
+static DWORD Over(DWORD overlay, DWORD plain) {
+  DWORD clear = MAX_ALPHA - Channel(overlay, ALPHA_SHIFT);
+  DWORD result = 0;
+  for (int shift = 0; shift <= ALPHA_SHIFT; shift += 8) {
+    DWORD value = Channel(overlay, shift) + (Channel(plain, shift) * clear + MAX_ALPHA / 2) / MAX_ALPHA;
     result |= (value > MAX_ALPHA ? MAX_ALPHA : value) << shift;
   }
   return result;
 }
 
-// The overlay's pixels with their alpha: its own when it has one, else opaque where its mask is.
-static bool ReadOverlay(const ICONINFO& overlay, LONG width, LONG height, std::vector<DWORD>& colours,
-                        std::vector<DWORD>& alphas) {
-  BITMAPINFO info;
-  if (!ReadPixels(overlay.hbmColor, true, width, height, colours, info)) return false;
-  alphas.resize(colours.size());
-  if (HasAlpha(colours)) {
-    for (size_t i = 0; i < colours.size(); ++i) alphas[i] = Channel(colours[i], ALPHA_SHIFT);
+// A premultiplied pixel with straight alpha, as images are given to the list.
+static DWORD Straight(DWORD pixel) {
+  DWORD alpha = Channel(pixel, ALPHA_SHIFT);
+  if (alpha == 0) return 0;
+  DWORD result = alpha << ALPHA_SHIFT;
+  for (int shift = 0; shift < ALPHA_SHIFT; shift += 8) {
+    DWORD value = (Channel(pixel, shift) * MAX_ALPHA + alpha / 2) / alpha;
+    result |= (value > MAX_ALPHA ? MAX_ALPHA : value) << shift;
+  }
+  return result;
+}
+
+// One image of a list at (left, 0) of the strip as the list draws it keeping its alpha, that is
+// premultiplied. An image without alpha is opaque where its mask is (everywhere, in a list without
+// masks).
+static bool DrawPremultiplied(HIMAGELIST list, int image, bool masked, int width, int height, int left,
+                              PixelStrip& target) {
+  if (!ImageList_Draw(list, image, target.Dc(), left, 0, RAW_PIXELS)) return false;
+  GdiFlush();
+  bool hasAlpha = false;
+  for (int y = 0; y < height && !hasAlpha; ++y)
+    for (int x = left; x < left + width && !hasAlpha; ++x) hasAlpha = (target.At(x, y) & ALPHA_MASK) != 0;
+  if (hasAlpha) return true;
+  if (!masked) {
+    for (int y = 0; y < height; ++y)
+      for (int x = left; x < left + width; ++x) target.At(x, y) |= ALPHA_MASK;
     return true;
   }
-  std::vector<DWORD> mask;
-  if (!ReadPixels(overlay.hbmMask, false, width, height, mask, info)) return false;
-  for (size_t i = 0; i < mask.size(); ++i) alphas[i] = (mask[i] & MASK_CLEAR) == MASK_CLEAR ? 0 : MAX_ALPHA;
+  PixelStrip mask(width, height, CLEAR_BACKGROUND);
+  if (!mask.Usable() || !ImageList_Draw(list, image, mask.Dc(), 0, 0, MASK_PIXELS)) return false;
+  GdiFlush();
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      DWORD& pixel = target.At(left + x, y);
+      pixel = (mask.At(x, y) & MASK_CLEAR) == MASK_CLEAR ? 0 : (pixel | ALPHA_MASK);
+    }
+  }
   return true;
 }
 
-static HICON Compose(const ICONINFO& merged, const ICONINFO& plain, const ICONINFO& overlay) {
-  BITMAP shape = {};
-  if (merged.hbmColor == nullptr || !GetObjectA(merged.hbmColor, sizeof shape, &shape)) return nullptr;
-  BITMAPINFO mergedInfo;
-  BITMAPINFO plainInfo;
-  std::vector<DWORD> mergedPixels;
-  std::vector<DWORD> plainPixels;
-  std::vector<DWORD> overlayPixels;
-  std::vector<DWORD> overlayAlphas;
-  if (!ReadPixels(merged.hbmColor, true, shape.bmWidth, shape.bmHeight, mergedPixels, mergedInfo) ||
-      !ReadPixels(plain.hbmColor, true, shape.bmWidth, shape.bmHeight, plainPixels, plainInfo) ||
-      !HasAlpha(plainPixels) ||
-      !ReadOverlay(overlay, shape.bmWidth, shape.bmHeight, overlayPixels, overlayAlphas)) {
-    return nullptr;
-  }
-  bool changed = false;
-  for (size_t i = 0; i < mergedPixels.size(); ++i) {
-    DWORD wanted = Over(overlayPixels[i], overlayAlphas[i], plainPixels[i]);
-    changed = changed || wanted != mergedPixels[i];
-    mergedPixels[i] = wanted;
-  }
-  if (!changed) return nullptr;
-  HDC screen = GetDC(nullptr);
-  int lines =
-      SetDIBits(screen, merged.hbmColor, 0, shape.bmHeight, mergedPixels.data(), &mergedInfo, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  if (lines != shape.bmHeight) return nullptr;
-  ICONINFO composed = merged;
-  return CreateIconIndirect(&composed);
+// The arrow as the list would hold it: scaled to the list's image size.
+static bool ArrowPixels(HICON arrow, bool masked, int width, int height, PixelStrip& pixels) {
+  HIMAGELIST single = ImageList_Create(width, height, ILC_COLOR32 | (masked ? ILC_MASK : 0), 1, 0);
+  if (single == nullptr) return false;
+  bool drawn = ImageList_ReplaceIcon(single, -1, arrow) == 0 &&
+               DrawPremultiplied(single, 0, masked, width, height, 0, pixels);
+  ImageList_Destroy(single);
+  return drawn;
 }
 
-static void ReleaseIconBitmaps(ICONINFO& info) {
-  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+// A monochrome mask of the strip: set (transparent) where the pixel is fully clear.
+static HBITMAP MaskOf(PixelStrip& strip, int width, int height) {
+  int rowBytes = (width + 15) / 16 * 2;  // CreateBitmap rows are WORD-aligned
+  std::vector<BYTE> bits(static_cast<size_t>(rowBytes) * height, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if ((strip.At(x, y) & ALPHA_MASK) == 0)
+        bits[y * rowBytes + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+  return CreateBitmap(width, height, 1, MONOCHROME_BITS, bits.data());
 }
 
-HICON ComposeOverlayOverPlain(HICON merged, HICON plain, HICON overlay) {
-  ICONINFO mergedInfo = {};
-  ICONINFO plainInfo = {};
-  ICONINFO overlayInfo = {};
-  HICON composed = nullptr;
-  if (GetIconInfo(merged, &mergedInfo) && GetIconInfo(plain, &plainInfo) &&
-      GetIconInfo(overlay, &overlayInfo)) {
-    composed = Compose(mergedInfo, plainInfo, overlayInfo);
+int AppendImagesWithArrow(HIMAGELIST list, const std::vector<int>& images, HICON arrow) {
+  int width = 0;
+  int height = 0;
+  IMAGEINFO info = {};
+  if (images.empty() || !ImageList_GetIconSize(list, &width, &height) ||
+      !ImageList_GetImageInfo(list, 0, &info))
+    return -1;
+  bool masked = info.hbmMask != nullptr;
+  PixelStrip arrowPixels(width, height, 0);
+  if (!arrowPixels.Usable() || !ArrowPixels(arrow, masked, width, height, arrowPixels)) return -1;
+
+  int stripWidth = width * static_cast<int>(images.size());
+  PixelStrip strip(stripWidth, height, 0);
+  if (!strip.Usable()) return -1;
+  for (size_t i = 0; i < images.size(); ++i) {
+    int left = width * static_cast<int>(i);
+    if (!DrawPremultiplied(list, images[i], masked, width, height, left, strip)) return -1;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        strip.At(left + x, y) = Straight(Over(arrowPixels.At(x, y), strip.At(left + x, y)));
   }
-  ReleaseIconBitmaps(mergedInfo);
-  ReleaseIconBitmaps(plainInfo);
-  ReleaseIconBitmaps(overlayInfo);
-  return composed;
+  HBITMAP mask = masked ? MaskOf(strip, stripWidth, height) : nullptr;
+  int first = masked && mask == nullptr ? -1 : ImageList_Add(list, strip.Release(), mask);
+  if (mask != nullptr) DeleteObject(mask);
+  return first;
 }

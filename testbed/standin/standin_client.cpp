@@ -4,7 +4,8 @@
 #include <cstring>
 
 constexpr char STANDIN_EXE[] = "standin.exe";
-constexpr DWORD READY_TIMEOUT_MS = 15000;
+// A desktop of a thousand items takes its time to start on a busy machine.
+constexpr DWORD READY_TIMEOUT_MS = 60000;
 constexpr DWORD STOP_TIMEOUT_MS = 10000;
 constexpr DWORD POLL_MS = 10;
 constexpr int COMMAND_LINE_SIZE = 4096;
@@ -89,6 +90,7 @@ bool StandinDesktop::Launch() {
     command += " /size:" + std::to_string(options_.width) + "x" + std::to_string(options_.height);
   if (options_.imageCount > 0) command += " /images:" + std::to_string(options_.imageCount);
   if (options_.workerW) command += " /workerw";
+  if (options_.innerWorkerW) command += " /innerworkerw";
   if (options_.launch) command += " /launch";
   char line[COMMAND_LINE_SIZE];
   if (command.size() >= sizeof line) return false;

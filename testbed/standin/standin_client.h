@@ -17,6 +17,7 @@ struct StandinOptions {
   int height = 0;
   int imageCount = 0;          // pictures in the image list, when more than one per item
   bool workerW = false;        // the view under a top-level "WorkerW" instead of under Progman
+  bool innerWorkerW = false;   // Progman holds a "WorkerW" child before the view (Windows 11 24H2)
   bool commonDesktop = false;  // a common desktop folder too ("Common Desktop" under HKLM)
   bool launch = false;         // a double click really opens the item's file
 };
@@ -28,7 +29,7 @@ class StandinDesktop {
   StandinDesktop& operator=(const StandinDesktop&) = delete;
   ~StandinDesktop();
 
-  // Starts the desktop and waits (up to 15 s) until it is ready. False when it failed or is late.
+  // Starts the desktop and waits (up to 60 s) until it is ready. False when it failed or is late.
   bool Start(const std::vector<StandinItem>& items, const StandinOptions& options = StandinOptions());
   // Ends the desktop's process, as when the shell ends, keeping its folders.
   void Stop();

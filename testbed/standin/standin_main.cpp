@@ -1,7 +1,8 @@
 // standin.exe: a desktop for the test bed, where Wine has none. It fills a real folder with the
 // items it is told, points the shell-folder registry values at it, shows the items in an icon view
 // at their positions under "Progman" (or "WorkerW"), and reports to the client that started it.
-//   standin.exe /items:FILE /folder:DIR [/common:DIR] [/size:WxH] [/images:N] [/workerw] [/launch]
+//   standin.exe /items:FILE /folder:DIR [/common:DIR] [/size:WxH] [/images:N] [/workerw] [/innerworkerw]
+//               [/launch]
 //               [/shared:NAME]
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,8 @@ static bool TakeArgument(const char* argument) {
     Config.sharedName = value;
   else if (name == "/workerw")
     Config.workerW = true;
+  else if (name == "/innerworkerw")
+    Config.innerWorkerW = true;
   else if (name == "/launch")
     Config.launch = true;
   else if (name == "/size")

@@ -1,6 +1,7 @@
 // The stand-in desktop's windows: "Progman" titled "Program Manager", whose first child is a
 // "SHELLDLL_DefView" whose first child is the "SysListView32" icon view; or, when asked, the view
-// under a top-level "WorkerW" with an empty Progman beside it. Like the real desktop they stay at
+// under a top-level "WorkerW" with an empty Progman beside it, or with a hidden "WorkerW" child of
+// Progman before the view, as Windows 11 24H2 has it. Like the real desktop they stay at
 // the bottom of the Z order and never take the activation, not even when a click arrives.
 #include "testbed/standin/standin.h"
 
@@ -143,6 +144,11 @@ bool CreateDesktopWindows(HIMAGELIST images) {
     host = WorkerWWindow;
   }
   if (ActivationHook == nullptr || host == nullptr) return false;
+  // A new child comes after its older siblings: made first, the hidden "WorkerW" stays before the
+  // view among Progman's children.
+  if (Config.innerWorkerW && host == ProgmanWindow)
+    WorkerWWindow = CreateWindowExA(0, WORKERW_CLASS, "", WS_CHILD, 0, 0, width, height, ProgmanWindow,
+                                    nullptr, instance, nullptr);
   DefViewWindow = CreateWindowExA(0, DEFVIEW_CLASS, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
                                   height, host, nullptr, instance, nullptr);
   ListViewWindow = DefViewWindow == nullptr

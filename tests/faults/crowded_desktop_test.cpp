@@ -56,6 +56,9 @@ TEST_F(CrowdedDesktop, MirrorHoldsTheTablesItemsWithNamesCutWholeAndTheBadImageI
                      image, LongName(i)});
   }
   ASSERT_TRUE(Start(items, StandinOptions(), TABLE_ITEMS)) << "no mirror of 1,024 items";
+  // The refresh a few seconds after start-up makes the mirror anew: read the one it leaves.
+  mirror_ = WaitForMirror(mirror_, TABLE_ITEMS);
+  ASSERT_NE(nullptr, mirror_) << "no mirror after the start-up refresh";
   EXPECT_TRUE(velmo_.IsRunning());
 
   testbed::RemoteListView list(ListOf(mirror_), velmo_.Id());

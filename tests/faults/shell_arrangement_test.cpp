@@ -1,5 +1,6 @@
 // The shell's other desktop arrangements through velmo.exe and the real hook library: icons hosted by
-// a "WorkerW" window instead of Progman, and a shell that restarts with new windows.
+// a top-level "WorkerW" window instead of Progman, a "WorkerW" child of Progman before the view (as
+// Windows 11 24H2 has it), and a shell that restarts with new windows.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,16 +17,24 @@
 
 constexpr DWORD CLICK_WAIT_MS = 5000;
 
-class ShellArrangement : public ProgramOverStandin {
+enum Arrangement { VIEW_UNDER_TOP_LEVEL_WORKERW, WORKERW_CHILD_BEFORE_VIEW };
+
+class ShellArrangement : public ProgramOverStandin, public ::testing::WithParamInterface<Arrangement> {
  protected:
   void SetUp() override {
     items_ = {{STANDIN_LINK, 20, 20, STANDIN_OWN_IMAGE, "表計算"},
               {STANDIN_FILE, 110, 20, STANDIN_OWN_IMAGE, "見積書.txt"},
               {STANDIN_FILE, 200, 110, STANDIN_OWN_IMAGE, "Report"}};
-    options_.workerW = true;
+    options_.workerW = GetParam() == VIEW_UNDER_TOP_LEVEL_WORKERW;
+    options_.innerWorkerW = GetParam() == WORKERW_CHILD_BEFORE_VIEW;
     ASSERT_TRUE(Start(items_, options_, static_cast<int>(items_.size())));
     ASSERT_NE(nullptr, desktop_.WorkerW());
-    ASSERT_EQ(nullptr, GetWindow(desktop_.Progman(), GW_CHILD)) << "Progman holds no view";
+    if (options_.workerW) {
+      ASSERT_EQ(nullptr, GetWindow(desktop_.Progman(), GW_CHILD)) << "Progman holds no view";
+    } else {
+      ASSERT_EQ(desktop_.WorkerW(), GetWindow(desktop_.Progman(), GW_CHILD)) << "the WorkerW comes first";
+      ASSERT_EQ(desktop_.Progman(), GetParent(desktop_.DefView()));
+    }
   }
 
   std::set<std::string> MirroredNames(HWND mirror) const {
@@ -65,12 +74,12 @@ class ShellArrangement : public ProgramOverStandin {
   StandinOptions options_;
 };
 
-TEST_F(ShellArrangement, IconsUnderAWorkerWindowAreMirroredOverItsListView) {
+TEST_P(ShellArrangement, AllIconsAreMirroredOverTheDesktopsListView) {
   EXPECT_EQ(DesktopNames(), MirroredNames(mirror_));
   ExpectShownOverTheDesktop(mirror_);
 }
 
-TEST_F(ShellArrangement, ARestartedShellIsMirroredAgainOverItsNewWindows) {
+TEST_P(ShellArrangement, ARestartedShellIsMirroredAgainOverItsNewWindows) {
   HWND oldList = desktop_.ListView();
   ASSERT_TRUE(desktop_.Restart());
   ASSERT_NE(oldList, desktop_.ListView());
@@ -81,3 +90,6 @@ TEST_F(ShellArrangement, ARestartedShellIsMirroredAgainOverItsNewWindows) {
   EXPECT_EQ(DesktopNames(), MirroredNames(rebuilt));
   ExpectShownOverTheDesktop(rebuilt);
 }
+
+INSTANTIATE_TEST_SUITE_P(Arrangements, ShellArrangement,
+                         ::testing::Values(VIEW_UNDER_TOP_LEVEL_WORKERW, WORKERW_CHILD_BEFORE_VIEW));

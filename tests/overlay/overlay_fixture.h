@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "mirror/mirror.h"
+
 constexpr int IMAGE_SIZE = 32;
 
 // The test's arrow icon: opaque red in the bottom-left corner, transparent elsewhere.
@@ -66,6 +68,10 @@ class ShortcutOverlayTest : public ::testing::Test {
   void FillTable(const std::vector<const char*>& names, const std::vector<int>& images,
                  UINT listFlags = ILC_COLOR32 | ILC_MASK);
   void UseArrowIcon();  // points "29" at the test's arrow icon
+  // The pixels of the image that the table's item shows.
+  static Pixels ItemImage(int item) {
+    return ReadImage(DesktopItemTable.imageList, DesktopItemTable.items[item].image);
+  }
   std::string TempPath(const std::string& relative) const { return root_ + "\\" + relative; }
 
   std::string root_;

@@ -91,12 +91,12 @@ TEST_F(ShortcutOverlayTest, ShortcutInUserFolderGetsArrowAndOtherImagesStayPlain
   FillTable({"Mail", "Notes", "Games"}, {0, 1, 2});
   ApplyShortcutOverlays();
 
-  EXPECT_EQ(static_cast<int>(colours_.size()), ImageList_GetImageCount(DesktopItemTable.imageList));
-  Pixels mail = ReadImage(DesktopItemTable.imageList, 0);
+  EXPECT_EQ(static_cast<int>(colours_.size()) + 1, ImageList_GetImageCount(DesktopItemTable.imageList));
+  Pixels mail = ItemImage(0);
   EXPECT_EQ(colours_[0], mail[0]);                                           // top left: plain
   EXPECT_EQ(ARROW_COLOUR, mail[(IMAGE_SIZE - 1) * IMAGE_SIZE]);              // bottom left: arrow
   EXPECT_EQ(colours_[0], mail[(IMAGE_SIZE - 1) * IMAGE_SIZE + ARROW_SIZE]);  // right of the arrow
-  for (int image = 1; image < static_cast<int>(colours_.size()); ++image) {
+  for (int image = 0; image < static_cast<int>(colours_.size()); ++image) {
     EXPECT_EQ(SolidPixels(colours_[image]), ReadImage(DesktopItemTable.imageList, image)) << image;
   }
 }
@@ -107,8 +107,8 @@ TEST_F(ShortcutOverlayTest, ShortcutKeepsItsPictureInImageListWithoutMask) {
   FillTable({"Mail", "Notes"}, {0, 1}, ILC_COLOR32);
   ApplyShortcutOverlays();
 
-  EXPECT_EQ(static_cast<int>(colours_.size()), ImageList_GetImageCount(DesktopItemTable.imageList));
-  Pixels mail = ReadImage(DesktopItemTable.imageList, 0);
+  EXPECT_EQ(static_cast<int>(colours_.size()) + 1, ImageList_GetImageCount(DesktopItemTable.imageList));
+  Pixels mail = ItemImage(0);
   EXPECT_EQ(colours_[0], mail[0]);
   EXPECT_EQ(ARROW_COLOUR, mail[(IMAGE_SIZE - 1) * IMAGE_SIZE]);
   EXPECT_EQ(colours_[0], mail[(IMAGE_SIZE - 1) * IMAGE_SIZE + ARROW_SIZE]);
@@ -121,8 +121,8 @@ TEST_F(ShortcutOverlayTest, ShortcutOnlyInCommonFolderGetsArrow) {
   FillTable({"Mail", "Notes"}, {1, 2});
   ApplyShortcutOverlays();
 
-  EXPECT_EQ(ARROW_COLOUR, ReadImage(DesktopItemTable.imageList, 1)[(IMAGE_SIZE - 1) * IMAGE_SIZE]);
-  EXPECT_EQ(SolidPixels(colours_[2]), ReadImage(DesktopItemTable.imageList, 2));
+  EXPECT_EQ(ARROW_COLOUR, ItemImage(0)[(IMAGE_SIZE - 1) * IMAGE_SIZE]);
+  EXPECT_EQ(SolidPixels(colours_[2]), ItemImage(1));
 }
 
 TEST_F(ShortcutOverlayTest, OnlyLnkFilesMakeShortcuts) {
@@ -135,14 +135,22 @@ TEST_F(ShortcutOverlayTest, OnlyLnkFilesMakeShortcuts) {
   EXPECT_EQ(SolidPixels(colours_[0]), ReadImage(DesktopItemTable.imageList, 0));
 }
 
-TEST_F(ShortcutOverlayTest, ItemsSharingAnImageAllShowTheArrow) {
+// The desktop's images are shared by type: a shortcut to a folder shows the image of every folder.
+TEST_F(ShortcutOverlayTest, OfItemsSharingAnImageOnlyTheShortcutsShowTheArrow) {
   UseArrowIcon();
   WriteTextFile(userFolder_ + "\\Mail.lnk", "");
-  FillTable({"Mail", "Notes"}, {3, 3});
+  WriteTextFile(userFolder_ + "\\Games.lnk", "");
+  FillTable({"Mail", "Notes", "Games"}, {3, 3, 3});
   ApplyShortcutOverlays();
 
-  EXPECT_EQ(ARROW_COLOUR, ReadImage(DesktopItemTable.imageList, 3)[(IMAGE_SIZE - 1) * IMAGE_SIZE]);
-  EXPECT_EQ(static_cast<int>(colours_.size()), ImageList_GetImageCount(DesktopItemTable.imageList));
+  Pixels withArrow = SolidPixels(colours_[3]);
+  for (int y = IMAGE_SIZE - ARROW_SIZE; y < IMAGE_SIZE; ++y)
+    for (int x = 0; x < ARROW_SIZE; ++x) withArrow[y * IMAGE_SIZE + x] = ARROW_COLOUR;
+  EXPECT_EQ(withArrow, ItemImage(0));
+  EXPECT_EQ(SolidPixels(colours_[3]), ItemImage(1));
+  EXPECT_EQ(3, DesktopItemTable.items[1].image);
+  EXPECT_EQ(DesktopItemTable.items[0].image, DesktopItemTable.items[2].image) << "one copy for both";
+  EXPECT_EQ(static_cast<int>(colours_.size()) + 1, ImageList_GetImageCount(DesktopItemTable.imageList));
 }
 
 TEST_F(ShortcutOverlayTest, NoImageChangesWhenNeitherFolderCanBeRead) {
@@ -169,8 +177,8 @@ TEST_F(ShortcutOverlayTest, FolderAndItemNamesWithBackslashTrailBytesAreFound) {
   FillTable({"表示", "Notes"}, {0, 1});
   ApplyShortcutOverlays();
 
-  EXPECT_EQ(ARROW_COLOUR, ReadImage(DesktopItemTable.imageList, 0)[(IMAGE_SIZE - 1) * IMAGE_SIZE]);
-  EXPECT_EQ(SolidPixels(colours_[1]), ReadImage(DesktopItemTable.imageList, 1));
+  EXPECT_EQ(ARROW_COLOUR, ItemImage(0)[(IMAGE_SIZE - 1) * IMAGE_SIZE]);
+  EXPECT_EQ(SolidPixels(colours_[1]), ItemImage(1));
 }
 
 TEST_F(ShortcutOverlayTest, FolderPathTooLongForTheBuffersTakesNoPart) {
@@ -181,7 +189,7 @@ TEST_F(ShortcutOverlayTest, FolderPathTooLongForTheBuffersTakesNoPart) {
   ApplyShortcutOverlays();
 
   // The common folder still counts.
-  EXPECT_EQ(ARROW_COLOUR, ReadImage(DesktopItemTable.imageList, 0)[(IMAGE_SIZE - 1) * IMAGE_SIZE]);
+  EXPECT_EQ(ARROW_COLOUR, ItemImage(0)[(IMAGE_SIZE - 1) * IMAGE_SIZE]);
 }
 
 TEST_F(ShortcutOverlayTest, ItemNameWithoutTerminatorIsNoShortcut) {
@@ -215,7 +223,7 @@ class OverlayIconTest : public ShortcutOverlayTest {
     WriteTextFile(userFolder_ + "\\Mail.lnk", "");
     FillTable({"Mail"}, {0});
     ApplyShortcutOverlays();
-    return ReadImage(DesktopItemTable.imageList, 0);
+    return ItemImage(0);
   }
   static Pixels WithShellLibraryArrow(COLORREF colour) {
     HICON icon = ExtractIconA(GetModuleHandleA(nullptr), SystemShellLibrary().c_str(), 29);

@@ -1,5 +1,6 @@
 // The shortcut arrow on the pictures that the hook library reads from the stand-in desktop: the
-// shortcuts in its folders get the arrow, every other item keeps its own picture.
+// shortcuts in its folders get the arrow, every other item keeps its own picture, also one that
+// shows the same picture as a shortcut.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -44,6 +45,7 @@ class StandinShortcutTest : public ::testing::Test {
       {STANDIN_COMMON_LINK, 240, 30, STANDIN_OWN_IMAGE, "共有ソフト"},
       {STANDIN_URL, 340, 30, STANDIN_OWN_IMAGE, "Home"},
       {STANDIN_PLAIN, 440, 30, STANDIN_OWN_IMAGE, "ごみ箱"},
+      {STANDIN_FILE, 540, 30, 0, "Mail と同じ絵.txt"},
   };
   SavedRegistryValue overlayValue_{HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, SHORTCUT_OVERLAY_VALUE};
   std::string arrow_;
@@ -52,14 +54,14 @@ class StandinShortcutTest : public ::testing::Test {
 };
 
 TEST_F(StandinShortcutTest, ShortcutsGetTheArrowOverTheirOwnPictureAndOthersStayAsTheyAre) {
+  int imagesBefore = ImageList_GetImageCount(DesktopItemTable.imageList);
   ApplyShortcutOverlays();
 
-  EXPECT_EQ(ImageList_GetImageCount(own_), ImageList_GetImageCount(DesktopItemTable.imageList));
+  EXPECT_EQ(imagesBefore + 2, ImageList_GetImageCount(DesktopItemTable.imageList)) << "one per shortcut";
   for (size_t i = 0; i < items_.size(); ++i) {
     SCOPED_TRACE(items_[i].name);
-    int image = DesktopItemTable.items[i].image;
-    Pixels got = ReadImage(DesktopItemTable.imageList, image);
-    Pixels own = ReadImage(own_, image);
+    Pixels got = ReadImage(DesktopItemTable.imageList, DesktopItemTable.items[i].image);
+    Pixels own = ReadImage(own_, StandinImageOf(items_[i], static_cast<int>(i)));
     bool shortcut = items_[i].kind == STANDIN_LINK || items_[i].kind == STANDIN_COMMON_LINK;
     if (!shortcut) {
       EXPECT_EQ(own, got);
