@@ -1,7 +1,7 @@
 // GetDeskTopData: the desktop icons, read out of the shell's list view. The list view lives in the
 // shell's process, so a message hook on its thread loads this library there; the hook copies the
-// items and writes the image list into a section made here, and ImageList_Read makes the caller's
-// own image list from it.
+// items and writes the pictures they show into a section made here, and ImageList_Read makes the
+// caller's own image list from them.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,6 +12,7 @@
 #include "vmh/desktop_section.h"
 #include "vmh/desktop_window.h"
 #include "vmh/memory_stream.h"
+#include "vmh/shared_object_security.h"
 #include "vmh/vmh_module.h"
 
 constexpr DWORD SHELL_ANSWER_TIMEOUT_MS = 2000;
@@ -68,11 +69,12 @@ struct DesktopRequest {
     size = imageOffset + imageRoom;
     char name[DESKTOP_SECTION_NAME_SIZE];
     DesktopSectionName(name, sizeof name, GetCurrentProcessId(), sequence);
-    section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+    SharedObjectSecurity security;
+    section = CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0, size, name);
     if (section == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return false;  // not ours
     header = static_cast<DesktopSectionHeader*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, size));
     DesktopDoneEventName(name, sizeof name, GetCurrentProcessId(), sequence);
-    done = CreateEventA(nullptr, TRUE, FALSE, name);
+    done = CreateEventA(security.Attributes(), TRUE, FALSE, name);
     if (header == nullptr || done == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return false;
     memset(header, 0, sizeof *header);
     header->size = size;
@@ -124,11 +126,25 @@ static void TakeAnswer(const DesktopRequest& request, HIMAGELIST* imageList, DWO
   *imageList = ImageList_Read(&stream);
 }
 
+typedef BOOL(WINAPI* IsWow64ProcessProc)(HANDLE, PBOOL);
+
+// A 32-bit library on 64-bit Windows, where the shell is 64-bit: its hook cannot enter the shell's
+// process, and the system would run it on this thread instead while the shell's desktop thread
+// waits for it. (Looked up at run time: older 32-bit systems lack the function and are not WOW64.)
+static bool ShellOutOfReach() {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  FARPROC found = kernel != nullptr ? GetProcAddress(kernel, "IsWow64Process") : nullptr;
+  auto isWow64 = reinterpret_cast<IsWow64ProcessProc>(reinterpret_cast<void*>(found));
+  BOOL wow64 = FALSE;
+  return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
+}
+
 extern "C" BOOL WINAPI GetDeskTopData(HIMAGELIST* imageList, DWORD* count, DesktopItem* items,
                                       DWORD capacity) {
   if (imageList == nullptr || count == nullptr || (items == nullptr && capacity != 0)) return FALSE;
   *imageList = nullptr;
   *count = 0;
+  if (ShellOutOfReach()) return FALSE;
   HWND listView = FindDesktopListView();
   if (listView == nullptr) return FALSE;
   uint32_t records = capacity < MAX_SECTION_RECORDS ? capacity : MAX_SECTION_RECORDS;

@@ -1,5 +1,5 @@
 // The shell's side of the desktop reader: runs in the process that owns the desktop list view,
-// on its thread, and copies the items and the normal image list into the caller's section.
+// on its thread, and copies the items and the pictures they show into the caller's section.
 #include "vmh/desktop_section.h"
 
 #include <commctrl.h>
@@ -9,13 +9,12 @@
 
 #include "vmh/ansi_text.h"
 #include "vmh/memory_stream.h"
+#include "vmh/used_images.h"
 
 constexpr char READ_DESKTOP_MESSAGE_NAME[] = "VmhReadDesktop";
 constexpr char SECTION_NAME_FORMAT[] = "Local\\VmhDesktop.%lu.%lu";
 constexpr char DONE_EVENT_NAME_FORMAT[] = "Local\\VmhDesktop.%lu.%lu.Done";
 constexpr int ITEM_TEXT_BUFFER_SIZE = 1024;
-
-typedef BOOL(WINAPI* ImageListWriteProc)(HIMAGELIST, IStream*);
 
 void DesktopSectionName(char* name, size_t size, DWORD processId, DWORD sequence) {
   snprintf(name, size, SECTION_NAME_FORMAT, static_cast<unsigned long>(processId),
@@ -37,14 +36,6 @@ UINT ReadDesktopMessage() {
 // every message sent in the process takes a round trip to the server, 1,024 items some 200 ms.
 static LRESULT CallListView(HWND listView, WNDPROC procedure, UINT message, WPARAM wParam, LPARAM lParam) {
   return CallWindowProcA(procedure, listView, message, wParam, lParam);
-}
-
-// ImageList_Write of the common controls that made the list view, which own its image list.
-static ImageListWriteProc ImageListWriterOf(HWND listView) {
-  auto controls = reinterpret_cast<HMODULE>(GetClassLongPtrA(listView, GCLP_HMODULE));
-  FARPROC writer = controls != nullptr ? GetProcAddress(controls, "ImageList_Write") : nullptr;
-  return writer != nullptr ? reinterpret_cast<ImageListWriteProc>(reinterpret_cast<void*>(writer))
-                           : ImageList_Write;
 }
 
 static void FillItem(HWND listView, WNDPROC procedure, int index, DesktopItem& record) {
@@ -86,8 +77,12 @@ void FillDesktopSection(HWND listView, void* view, size_t viewSize) {
   header->imageBytes = 0;
   header->imageNeeded = 0;
   if (images != nullptr) {
+    // Only the pictures the items show; the whole list when they cannot be copied.
+    ImageListCalls calls = ImageListCallsOf(listView);
+    HIMAGELIST used = CopyUsedImages(calls, images, records, count);
     MemoryStream stream(static_cast<BYTE*>(view) + header->imageOffset, header->size - header->imageOffset);
-    bool written = ImageListWriterOf(listView)(images, &stream) != FALSE;
+    bool written = calls.write(used != nullptr ? used : images, &stream) != FALSE;
+    if (used != nullptr) calls.destroy(used);
     header->imageNeeded = static_cast<uint32_t>(stream.Extent());
     if (written && !stream.Overflowed()) header->imageBytes = header->imageNeeded;
   }
@@ -118,7 +113,10 @@ static void AnswerRequest(HWND listView, DWORD processId, DWORD sequence) {
 LRESULT CALLBACK DesktopReaderHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && wParam == PM_REMOVE) {
     auto* message = reinterpret_cast<MSG*>(lParam);
-    if (message->message == ReadDesktopMessage() && message->hwnd != nullptr) {
+    // Only on the list view's own thread: a hook that the system runs on behalf of another process
+    // (a 32-bit library and a 64-bit shell) must not call the shell's window procedure.
+    if (message->message == ReadDesktopMessage() && message->hwnd != nullptr &&
+        GetWindowThreadProcessId(message->hwnd, nullptr) == GetCurrentThreadId()) {
       AnswerRequest(message->hwnd, static_cast<DWORD>(message->wParam), static_cast<DWORD>(message->lParam));
       message->message = WM_NULL;  // the list view never sees the request
     }

@@ -41,6 +41,10 @@ static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
       case WM_XBUTTONDOWN:
         OnOtherButtonDown();
         break;
+      case WM_MOUSEWHEEL:
+      case WM_MOUSEHWHEEL:
+        OnMouseBetweenPresses();
+        break;
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

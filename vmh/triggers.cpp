@@ -144,7 +144,12 @@ static bool InsideDoubleClickRect(POINT first, POINT second) {
          std::abs(second.y - first.y) <= DoubleClickHeight / 2;
 }
 
+// A mouse button or the wheel between the two presses of the key pressed twice makes them no
+// double press: Ctrl or Shift as that key are pressed with a click or a turn of the wheel.
+void OnMouseBetweenPresses() { FirstPressPending = false; }
+
 void OnRightButtonDown(POINT point, DWORD time) {
+  OnMouseBetweenPresses();
   if (RightPressPending && time - RightPressTime <= static_cast<DWORD>(DoubleClickTime) &&
       InsideDoubleClickRect(RightPressPoint, point)) {
     RightPressPending = false;
@@ -156,5 +161,9 @@ void OnRightButtonDown(POINT point, DWORD time) {
   RightPressTime = time;
 }
 
-// Another button between the two right presses makes them no double click.
-void OnOtherButtonDown() { RightPressPending = false; }
+// Another button between the two right presses makes them no double click; like any button, it
+// also ends a pending press of the key pressed twice.
+void OnOtherButtonDown() {
+  OnMouseBetweenPresses();
+  RightPressPending = false;
+}

@@ -12,3 +12,4 @@ void ResetTriggerState();
 void OnKeyEvent(DWORD virtualKey, bool down, DWORD time);
 void OnRightButtonDown(POINT point, DWORD time);
 void OnOtherButtonDown();
+void OnMouseBetweenPresses();

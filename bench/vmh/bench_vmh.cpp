@@ -19,19 +19,23 @@ constexpr int EVENTS_PER_BLOCK = 25;
 constexpr DWORD TABLE_CAPACITY = 1024;
 constexpr int FEW_ITEMS = 100;
 constexpr int MANY_ITEMS = 1024;
-constexpr WORD BENCH_KEY = VK_F24;  // a key nothing listens to
-constexpr LONG MOUSE_STEP = 1;      // the pointer moves one pixel and back
+constexpr int SYSTEM_LIST_ITEMS = 12;     // a dozen desktop items, whose pictures lie in
+constexpr int SYSTEM_LIST_IMAGES = 4000;  // a list as large as the shell's system image list
+constexpr int SYSTEM_LIST_STRIDE = 331;   // the items' pictures lie spread over the whole list
+constexpr WORD BENCH_KEY = VK_F24;        // a key nothing listens to
+constexpr LONG MOUSE_STEP = 1;            // the pointer moves one pixel and back
 constexpr int GRID_COLUMNS = 40;
 constexpr int GRID_WIDTH = 48;
 constexpr int GRID_HEIGHT = 40;
 constexpr double MICROSECONDS_PER_SECOND = 1e6;
 constexpr double MILLISECONDS_PER_SECOND = 1e3;
 
-static std::vector<StandinItem> GridItems(int count) {
+// count items on a grid; with a stride, item i shows picture i * stride of a larger list.
+static std::vector<StandinItem> GridItems(int count, int stride = 0) {
   std::vector<StandinItem> items;
   for (int i = 0; i < count; ++i)
     items.push_back({STANDIN_FILE, (i % GRID_COLUMNS) * GRID_WIDTH, (i / GRID_COLUMNS) * GRID_HEIGHT,
-                     STANDIN_OWN_IMAGE, "項目 " + std::to_string(i) + ".txt"});
+                     stride != 0 ? i * stride : STANDIN_OWN_IMAGE, "項目 " + std::to_string(i) + ".txt"});
   return items;
 }
 
@@ -41,11 +45,15 @@ struct FetchFigures {
   Samples later;
 };
 
-// Milliseconds of GetDeskTopData calls on a desktop of count items.
-static FetchFigures FetchMilliseconds(int count) {
+// Milliseconds of GetDeskTopData calls on a desktop of count items, whose image list holds
+// imageCount pictures (0: one per item).
+static FetchFigures FetchMilliseconds(int count, int imageCount) {
   FetchFigures figures;
   StandinDesktop desktop;
-  if (!desktop.Start(GridItems(count))) return figures;
+  StandinOptions options;
+  options.imageCount = imageCount;
+  int stride = imageCount > count ? SYSTEM_LIST_STRIDE : 0;
+  if (!desktop.Start(GridItems(count, stride), options)) return figures;
   std::vector<DesktopItem> items(TABLE_CAPACITY);
   for (int round = 0; round <= FETCH_ROUNDS; ++round) {
     HIMAGELIST images = nullptr;
@@ -125,16 +133,17 @@ static void WithLibraryHooks(HWND window, EventSamples& samples) {
   TermDLL();
 }
 
-static void FetchRows(int count, const char* label) {
-  FetchFigures fetch = FetchMilliseconds(count);
+static void FetchRows(int count, const char* label, int imageCount = 0) {
+  FetchFigures fetch = FetchMilliseconds(count, imageCount);
   std::string name = std::string("GetDeskTopData, ") + label;
   if (!fetch.ok) {
     FailedRow(name, "the stand-in desktop or the fetch failed");
     return;
   }
-  Row("vmh_get_desktop_data_" + std::to_string(count) + "_ms", name, fetch.later, "ms");
-  Row("vmh_get_desktop_data_" + std::to_string(count) + "_first_ms", name + ", first call", fetch.first,
-      "ms");
+  std::string figure = "vmh_get_desktop_data_" + std::to_string(count);
+  if (imageCount != 0) figure += "_of_" + std::to_string(imageCount) + "_images";
+  Row(figure + "_ms", name, fetch.later, "ms");
+  Row(figure + "_first_ms", name + ", first call", fetch.first, "ms");
 }
 
 // The fastest tenth shows the hooks' own work with the least waiting for a busy processor.
@@ -158,6 +167,7 @@ int main() {
   HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   FetchRows(FEW_ITEMS, "100 desktop items");
   FetchRows(MANY_ITEMS, "1,024 desktop items");
+  FetchRows(SYSTEM_LIST_ITEMS, "12 items in a list of 4,000 pictures", SYSTEM_LIST_IMAGES);
   EventSamples bare, empty, library;
   for (int block = 0; block < INPUT_BLOCKS; ++block) {
     TimeEvents(bare);

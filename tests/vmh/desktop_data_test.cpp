@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,13 @@ struct Table {
 };
 
 // Equal pixels, and not those of the next picture: lists that draw nothing would match too.
-static bool SamePicture(HIMAGELIST fetched, HIMAGELIST expected, int index) {
-  std::vector<uint32_t> got = ImagePixels(fetched, index);
+static bool SamePicture(HIMAGELIST fetched, int fetchedIndex, HIMAGELIST expected, int index) {
+  std::vector<uint32_t> got = ImagePixels(fetched, fetchedIndex);
   return !got.empty() && got == ImagePixels(expected, index) && got != ImagePixels(expected, index + 1);
+}
+
+static bool SamePicture(HIMAGELIST fetched, HIMAGELIST expected, int index) {
+  return SamePicture(fetched, index, expected, index);
 }
 
 class DesktopDataTest : public ::testing::Test {
@@ -209,20 +214,33 @@ TEST(DesktopDataWhere, ManyItemsFillTheWholeCapacity) {
   EXPECT_EQ(1500, ImageList_GetImageCount(table.images));
 }
 
-TEST(DesktopDataWhere, ImageListLargerThanTheDesktopArrivesWhole) {
+// The desktop's list is usually the system image list: of its thousands of pictures only those the
+// items show arrive, each once, and every record points at its own picture.
+TEST(DesktopDataWhere, OnlyThePicturesTheItemsShowArrive) {
+  constexpr int LIST_SIZE = 4000;
+  const int shown[] = {3999, 17, 2500, 17, 0, 1234, 3999, 42, 777, 3000, LIST_SIZE + 1000, 9};
+  constexpr int DISTINCT_INSIDE = 9;
+  std::vector<StandinItem> items;
+  for (int i = 0; i < static_cast<int>(std::size(shown)); ++i)
+    items.push_back(
+        {STANDIN_FILE, 40 + i % 4 * 100, 30 + i / 4 * 100, shown[i], "item " + std::to_string(i)});
   StandinOptions options;
-  options.imageCount = 3000;  // as the system image list, far more pictures than items
+  options.imageCount = LIST_SIZE;
   StandinDesktop desktop;
-  ASSERT_TRUE(desktop.Start(
-      {{STANDIN_FILE, 40, 30, STANDIN_OWN_IMAGE, "a.txt"}, {STANDIN_FILE, 40, 130, 2998, "b.txt"}}, options));
+  ASSERT_TRUE(desktop.Start(items, options));
   Table table;
   EXPECT_TRUE(table.Fetch());
-  ASSERT_EQ(2u, table.count);
+  ASSERT_EQ(items.size(), table.count);
   ASSERT_NE(nullptr, table.images);
-  EXPECT_EQ(3000, ImageList_GetImageCount(table.images));
-  HIMAGELIST expected = MakeStandinImageList(3000);
+  EXPECT_EQ(DISTINCT_INSIDE, ImageList_GetImageCount(table.images));
+  HIMAGELIST expected = MakeStandinImageList(LIST_SIZE);
   ASSERT_NE(nullptr, expected);
-  EXPECT_TRUE(SamePicture(table.images, expected, table.items[1].image));
-  EXPECT_TRUE(SamePicture(table.images, expected, 2999));
+  for (size_t i = 0; i < items.size(); ++i) {
+    SCOPED_TRACE(i);
+    if (shown[i] >= LIST_SIZE)
+      EXPECT_EQ(shown[i], table.items[i].image);  // outside any list, as the desktop reported it
+    else
+      EXPECT_TRUE(SamePicture(table.images, table.items[i].image, expected, shown[i]));
+  }
   ImageList_Destroy(expected);
 }

@@ -43,6 +43,19 @@ static void MiddleClick() {
   SendMouseButton(MOUSEEVENTF_MIDDLEUP);
 }
 
+static void LeftClick() {
+  SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+  SendMouseButton(MOUSEEVENTF_LEFTUP);
+}
+
+static void TurnWheel() {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
+  input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  SendInput(1, &input, sizeof input);
+}
+
 static void MoveMouseBy(LONG dx, LONG dy) {
   INPUT input = {};
   input.type = INPUT_MOUSE;
@@ -119,6 +132,33 @@ TEST_F(TriggersTest, AnotherKeyBetweenThePressesCancelsThem) {
   PressKey(VK_LSHIFT);
   PressKey(VK_LCONTROL);
   EXPECT_EQ(Requests{}, TakeRequests());
+}
+
+// Ctrl or Shift held for a click or a turn of the wheel, twice in a row, is no double press.
+TEST_F(TriggersTest, MouseUseBetweenThePressesCancelsThem) {
+  struct Case {
+    const char* what;
+    DWORD configured;
+    WORD pressed;
+    void (*useMouse)();
+  };
+  const Case cases[] = {{"Ctrl+click", VK_CONTROL, VK_LCONTROL, LeftClick},
+                        {"Shift+click", VK_SHIFT, VK_RSHIFT, LeftClick},
+                        {"Ctrl+middle click", VK_CONTROL, VK_RCONTROL, MiddleClick},
+                        {"Ctrl+wheel", VK_CONTROL, VK_LCONTROL, TurnWheel}};
+  for (const Case& held : cases) {
+    SCOPED_TRACE(held.what);
+    SetShortCutKeyCode(held.configured, SINGLE_KEY);
+    for (int time = 0; time < 2; ++time) {
+      SendKey(held.pressed, true);
+      held.useMouse();
+      SendKey(held.pressed, false);
+    }
+    EXPECT_EQ(Requests{}, TakeRequests());
+    PressKey(held.pressed);
+    PressKey(held.pressed);
+    EXPECT_EQ(Requests{TOGGLE}, TakeRequests());
+  }
 }
 
 TEST_F(TriggersTest, AutoRepeatIsNotASecondPress) {
