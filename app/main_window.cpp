@@ -5,13 +5,12 @@
 
 #include "app/app.h"
 #include "app/tray_icon.h"
+#include "app/tray_menu_text.h"
 #include "hooklib/trace.h"
 #include "mirror/mirror.h"
 #include "res/resource.h"
 #include "settings/dialogs.h"
 
-constexpr char SHOW_MENU_TEXT[] = "ヴェルモを表示(&D)";
-constexpr char PUT_BACK_MENU_TEXT[] = "ヴェルモを戻す(&R)";
 constexpr int TRAY_STATE_IDLE = 0;
 constexpr int TRAY_STATE_ACTIVE = 1;
 constexpr int TRAY_TOGGLE_ITEM_POSITION = 0;
@@ -104,8 +103,7 @@ static LRESULT OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam) {
   if (wParam != TrayIconData.uID || (lParam != WM_LBUTTONDBLCLK && lParam != WM_RBUTTONUP)) {
     return DefWindowProcA(window, WM_TRAYNOTIFY, wParam, lParam);
   }
-  const char* text = IsMirrorVisible == 1 ? PUT_BACK_MENU_TEXT : SHOW_MENU_TEXT;
-  ModifyMenuA(TrayPopup, IDM_TOGGLE_MIRROR, MF_BYCOMMAND | MF_STRING, IDM_TOGGLE_MIRROR, text);
+  SetToggleItemText(TrayPopup, IsMirrorVisible == 1);
   if (lParam == WM_LBUTTONDBLCLK) {
     PostMessageA(TrayIconData.hWnd, WM_COMMAND, GetMenuItemID(TrayPopup, TRAY_TOGGLE_ITEM_POSITION), 0);
   } else {

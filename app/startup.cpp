@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/app.h"
+#include "app/ui_language.h"
 #include "hooklib/trace.h"
 #include "hooklib/vmh.h"
 #include "mirror/mirror.h"
@@ -79,7 +80,7 @@ static void LoadAlphaBlend() {
 }
 
 static void LoadTrayMenu() {
-  TrayMenu = LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDR_TRAYMENU));
+  TrayMenu = LoadUiMenu(IDR_TRAYMENU);
   if (TrayMenu != nullptr) TrayPopup = GetSubMenu(TrayMenu, 0);
   if (TrayMenu != nullptr && TrayPopup != nullptr) {
     SetMenuDefaultItem(TrayPopup, TRAY_DEFAULT_ITEM_POSITION, TRUE);

@@ -39,13 +39,13 @@ velmo_start_xvfb() {  # velmo_start_xvfb WIDTHxHEIGHT
   return 1
 }
 
-# Makes a fresh prefix at $1 with the Japanese locale, a virtual desktop of the given size, no
-# window-manager stall and a Japanese font behind "ＭＳ Ｐゴシック".
+# Makes a fresh prefix at $1 with the Japanese locale (VELMO_LOCALE chooses another), a virtual
+# desktop of the given size, no window-manager stall and a Japanese font behind "ＭＳ Ｐゴシック".
 velmo_make_prefix() {  # velmo_make_prefix PREFIX WIDTHxHEIGHT
   local prefix=$1 size=$2 reg
   rm -rf "$prefix"
   export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export LANG=${VELMO_LOCALE:-ja_JP.UTF-8} LC_ALL=${VELMO_LOCALE:-ja_JP.UTF-8}
   "$WINE64" wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; return 1; }
   "$WINESERVER" -w
   reg=$(mktemp --suffix=.reg)

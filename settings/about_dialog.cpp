@@ -1,7 +1,7 @@
 // The About box: product name, version, copyright and a button to the home page.
 #include "settings/dialogs.h"
 
-#include "app/app.h"
+#include "app/ui_language.h"
 #include "res/resource.h"
 
 HWND AboutDialogWindow = nullptr;
@@ -11,7 +11,7 @@ int OpenAboutDialog(HWND owner) {
     BringWindowToTop(AboutDialogWindow);
     return 1;
   }
-  INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc, 0);
+  INT_PTR result = UiDialogBox(IDD_ABOUT, owner, AboutDialogProc);
   AboutDialogWindow = nullptr;
   return static_cast<int>(result);
 }

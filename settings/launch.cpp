@@ -7,12 +7,14 @@
 
 #include "app/app.h"
 #include "app/path_parts.h"
+#include "app/ui_language.h"
 #include "settings/launch.h"
 
 const char HomePageUrl[] = VELMO_HOME_PAGE_URL;
 
 constexpr char HELP_PAGE_FOLDER[] = "html\\";
 constexpr char HELP_PAGE_NAME[] = "option";
+constexpr char HELP_PAGE_NAME_ENGLISH[] = "option_en";
 constexpr char HELP_PAGE_EXTENSION[] = "html";
 
 int OpenUrl(const char* target) {
@@ -29,7 +31,8 @@ bool BuildHelpPagePath(const char* programPath, char* page, size_t pageSize) {
   size_t used = strlen(directory);
   if (used + sizeof HELP_PAGE_FOLDER > sizeof directory) return false;
   memcpy(directory + used, HELP_PAGE_FOLDER, sizeof HELP_PAGE_FOLDER);
-  return JoinPath(page, pageSize, drive, directory, HELP_PAGE_NAME, HELP_PAGE_EXTENSION);
+  const char* name = IsJapaneseUi() ? HELP_PAGE_NAME : HELP_PAGE_NAME_ENGLISH;
+  return JoinPath(page, pageSize, drive, directory, name, HELP_PAGE_EXTENSION);
 }
 
 void OpenHelpPage() {

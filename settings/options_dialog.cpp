@@ -2,6 +2,7 @@
 #include "settings/dialogs.h"
 
 #include "app/app.h"
+#include "app/ui_language.h"
 #include "hooklib/vmh.h"
 #include "mirror/mirror.h"
 #include "res/resource.h"
@@ -31,9 +32,7 @@ static void EnableKeyBoxes(HWND dialog) {
 // the system gives for its key data.
 static void ShowStoredKey(HWND dialog, int id, const ListedKey* keys, int count, DWORD keyCode,
                           DWORD keyData) {
-  for (int i = 0; i < count; ++i) {
-    SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(keys[i].keyName));
-  }
+  AddListedKeyNames(dialog, id, keys, count);
   int item = FindListedKeyCode(keys, count, keyCode);
   if (item != NO_LISTED_KEY) {
     SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
@@ -90,9 +89,7 @@ static void InitOptionsDialog(HWND dialog) {
 // A listed name in the combo box wins over the captured key: it stands for its own code, no data.
 static void TakeListedKey(HWND dialog, int id, const ListedKey* keys, int count, DWORD& keyCode,
                           DWORD& keyData) {
-  char text[KEY_NAME_SIZE] = "";
-  GetDlgItemTextA(dialog, id, text, KEY_NAME_LIMIT);
-  int item = FindListedKeyName(keys, count, text);
+  int item = FindListedKeyInBox(dialog, id, keys, count);
   if (item == NO_LISTED_KEY) return;
   keyData = 0;
   keyCode = keys[item].keyCode;
@@ -200,7 +197,7 @@ int OpenOptionsDialog(HWND owner) {
     return 1;
   }
   LONG previousMoveWindow = Settings.MoveWindow;
-  INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, OptionsDialogProc, 0);
+  INT_PTR result = UiDialogBox(IDD_OPTIONS, owner, OptionsDialogProc);
   if (result == IDOK) ApplySettings(previousMoveWindow);
   OptionsDialog = nullptr;
   return 1;

@@ -6,7 +6,8 @@
 // A key offered in one of the combo boxes' lists; the list index is the table index.
 struct ListedKey {
   DWORD keyCode;
-  const char* keyName;  // Shift-JIS, at most 14 bytes
+  const char* keyName;         // Shift-JIS, at most 14 bytes
+  const wchar_t* englishName;  // the name in the English interface
 };
 
 constexpr int DOUBLE_PRESS_KEY_COUNT = 8;
@@ -24,6 +25,12 @@ constexpr int NO_LISTED_KEY = -1;
 int FindListedKeyCode(const ListedKey* keys, int count, DWORD keyCode);
 // The index of the first entry whose name equals text byte for byte, or NO_LISTED_KEY.
 int FindListedKeyName(const ListedKey* keys, int count, const char* text);
+
+// Fills the combo box's list with the keys' names in the language in use.
+void AddListedKeyNames(HWND dialog, int id, const ListedKey* keys, int count);
+// The index of the first entry whose name in the language in use equals the combo box's text (read
+// up to KEY_NAME_LIMIT characters), or NO_LISTED_KEY.
+int FindListedKeyInBox(HWND dialog, int id, const ListedKey* keys, int count);
 
 // The combo boxes' edit fields, their own window procedures, and what was last captured in them.
 extern HWND DoubleKeyEdit;

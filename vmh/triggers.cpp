@@ -4,6 +4,7 @@
 
 #include "hooklib/vmh.h"
 #include "res/resource.h"
+#include "vmh/fullscreen.h"
 
 // lParam of the request posted to the program's window.
 constexpr LPARAM REQUEST_TOGGLE = 0;
@@ -70,7 +71,9 @@ extern "C" BOOL WINAPI SetIsViewVelmo(DWORD shown) {
 
 static void PostRequest(LPARAM request) {
   HWND window = TriggerWindow;
-  if (window != nullptr) PostMessageA(window, WM_COMMAND, IDM_TOGGLE_MIRROR, request);
+  if (window != nullptr && !FullScreenProgramInFront()) {
+    PostMessageA(window, WM_COMMAND, IDM_TOGGLE_MIRROR, request);
+  }
 }
 
 // Low-level hooks name the left and right keys; the settings may hold the generic code.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "testbed/standin/standin_client.h"
 
 constexpr char VELMO_KEY[] = "Software\\Morvane\\Velmo";
@@ -94,6 +95,16 @@ static void Click(POINT screen, DWORD down, DWORD up) {
   SendMouse(0, screen);
   SendMouse(down, screen);
   SendMouse(up, screen);
+}
+
+// Dispatches what arrives for this thread's windows for a while.
+static void PumpFor(DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  do {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    Sleep(20);
+  } while (GetTickCount() - start < milliseconds);
 }
 
 static bool WaitFor(bool (*condition)(void*), void* context, DWORD milliseconds = WAIT_MS) {
@@ -279,4 +290,57 @@ TEST_F(VelmoOverStandin, ClickBesideTheIconsPutsTheMirrorAwayWithoutReachingTheD
   Click({desktop.left + 600, desktop.top + 400}, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(WaitShown(false));
   EXPECT_TRUE(DesktopMessages(WM_LBUTTONDOWN).empty());
+}
+
+// A borderless window in front, as a game or a full-screen video has it.
+static HWND CreateCover() {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = "Full Screen Program";
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(WS_EX_TOPMOST, windowClass.lpszClassName, "full screen", WS_POPUP | WS_VISIBLE, 0, 0,
+                         GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                         windowClass.hInstance, nullptr);
+}
+
+static void BringToFront(HWND window) {
+  SetForegroundWindow(window);
+  WaitFor([](void* front) { return GetForegroundWindow() == static_cast<HWND>(front); }, window);
+}
+
+TEST_F(VelmoOverStandin, TriggersKeepQuietOverAFullScreenWindowButTheTrayIconStillShowsTheMirror) {
+  HWND cover = CreateCover();
+  ASSERT_NE(nullptr, cover);
+  BringToFront(cover);
+  POINT middle = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+  PressKey(DOUBLE_PRESS_KEY);
+  PressKey(DOUBLE_PRESS_KEY);
+  Click(middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  Click(middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  PumpFor(1000);
+  EXPECT_FALSE(MirrorShown());
+
+  PostMessageA(FindWindowA(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE), WM_TRAYNOTIFY, TRAY_ICON_ID,
+               WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(WaitShown(true));
+  EXPECT_EQ(mirror_, GetAncestor(WindowFromPoint(OnItem(0)), GA_ROOT)) << "in front of the cover";
+  PressKey(SINGLE_PRESS_KEY);
+  EXPECT_TRUE(WaitShown(false));
+
+  // Smaller than the screen, the same window is an ordinary one.
+  SetWindowPos(cover, nullptr, 0, 0, middle.x, middle.y, SWP_NOZORDER);
+  BringToFront(cover);
+  PressKey(DOUBLE_PRESS_KEY);
+  PressKey(DOUBLE_PRESS_KEY);
+  EXPECT_TRUE(WaitShown(true));
+  PressKey(SINGLE_PRESS_KEY);
+  EXPECT_TRUE(WaitShown(false));
+  BringToFront(cover);
+  POINT onCover = {middle.x / 2, middle.y / 2};
+  Click(onCover, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  Click(onCover, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  EXPECT_TRUE(WaitShown(true));
+  DestroyWindow(cover);
 }
