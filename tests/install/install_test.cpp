@@ -181,7 +181,8 @@ class Installer : public ::testing::Test {
 };
 
 TEST_F(Installer, SilentInstallPlacesFilesShortcutRunValueAndUninstallEntry) {
-  EXPECT_EQ((std::vector<std::string>{"html\\option.html", "uninstall.exe", "velmo.exe", "vmh.dll"}),
+  EXPECT_EQ((std::vector<std::string>{"html\\help.css", "html\\option.html", "html\\option_en.html",
+                                      "uninstall.exe", "velmo.exe", "vmh.dll"}),
             FilesBelow(installDir_));
   EXPECT_TRUE(FileExists(StartMenuShortcut()));
   EXPECT_STRCASEEQ(("\"" + InstalledFile("velmo.exe") + "\"").c_str(),
