@@ -17,9 +17,10 @@ struct StandinConfig {
   std::string sharedName;    // /shared:NAME, the client's section (optional)
   int width = 0;             // /size:WxH, else the screen's
   int height = 0;
-  int imageCount = 0;    // /images:N, pictures in the image list beyond the items' own
-  bool workerW = false;  // /workerw: the view lives under a top-level "WorkerW"
-  bool launch = false;   // /launch: a double click really opens the item
+  int imageCount = 0;     // /images:N, pictures in the image list beyond the items' own
+  bool workerW = false;   // /workerw: the view lives under a top-level "WorkerW"
+  bool launch = false;    // /launch: a double click really opens the item
+  int lateSpacingMs = 0;  // /latespacing:MS, the spacing messages are answered this late
 };
 
 extern StandinConfig Config;

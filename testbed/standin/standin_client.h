@@ -19,6 +19,7 @@ struct StandinOptions {
   bool workerW = false;        // the view under a top-level "WorkerW" instead of under Progman
   bool commonDesktop = false;  // a common desktop folder too ("Common Desktop" under HKLM)
   bool launch = false;         // a double click really opens the item's file
+  int lateSpacingMs = 0;       // the spacing messages, sent from another process, answered this late
 };
 
 class StandinDesktop {
@@ -44,7 +45,7 @@ class StandinDesktop {
   const std::string& DesktopFolder() const { return desktopFolder_; }
   const std::string& CommonFolder() const { return commonFolder_; }
 
-  // Input messages the list view received, in order, and forgetting them.
+  // Input messages (and icon spacing changes) the list view received, in order, and forgetting them.
   std::vector<MessageRecord> Messages() const;
   void ClearMessages();
   // How many items a double click (or Enter) opened, and the text of the last one.
