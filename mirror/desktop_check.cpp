@@ -16,6 +16,8 @@ bool MirrorIsStale = false;
 constexpr UINT SHELL_ANSWER_MS = 100;
 
 static DesktopTable FreshTable;  // (150 KB: kept off the stack)
+static DWORD LastReadTick;
+static bool ReadBefore = false;
 
 static bool ListViewMoved() {
   RECT rect = {};
@@ -55,5 +57,9 @@ bool DesktopChangedSinceBuild() {
   if (DesktopListView == nullptr) return false;  // no desktop at the build: a refresh finds it
   if (!IsWindow(DesktopListView)) return true;   // the shell's windows are new
   if (ListViewMoved()) return true;
-  return ShellAnswers() && ItemsChanged();
+  if (ReadBefore && GetTickCount() - LastReadTick < DESKTOP_REREAD_MS) return false;
+  bool changed = ShellAnswers() && ItemsChanged();
+  LastReadTick = GetTickCount();
+  ReadBefore = true;
+  return changed;
 }

@@ -260,6 +260,7 @@ TEST_F(MainWindowTest, ShowOfAMirrorOlderThanTheDesktopRebuildsItFirst) {
   std::vector<DesktopItem> items = SampleItems();
   items[1].y = 300;  // moved
   ServeItems(items);
+  PumpMessages(DESKTOP_REREAD_MS);
   Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
   EXPECT_NE(built, MirrorWindow);
   EXPECT_EQ(1, IsMirrorVisible);
