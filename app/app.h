@@ -10,6 +10,15 @@ constexpr char MAIN_WINDOW_TITLE[] = "Velmo";
 constexpr UINT_PTR STARTUP_REFRESH_TIMER = 999;
 constexpr UINT STARTUP_REFRESH_DELAY_MS = 5000;
 
+// After a change of the display, the mirror is rebuilt once the changes have settled this long.
+constexpr UINT_PTR DISPLAY_SETTLE_TIMER = 1000;
+constexpr UINT DISPLAY_SETTLE_DELAY_MS = 500;
+
+// The notification area may not be ready at sign-in: adding the icon is tried again this often.
+constexpr UINT_PTR TRAY_RETRY_TIMER = 1001;
+constexpr UINT TRAY_RETRY_DELAY_MS = 2000;
+constexpr int TRAY_ADD_ATTEMPTS = 10;
+
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 10;
 constexpr UINT TRAY_ICON_ID = 104;
 
@@ -46,5 +55,12 @@ int RunVelmo(HINSTANCE instance);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 int AddTrayIcon(HWND window);
+// Adds the icon with the image of the mirror's state. When the notification area refuses it, the
+// add is tried again on TRAY_RETRY_TIMER, TRAY_ADD_ATTEMPTS times in all; "TaskbarCreated" starts
+// the tries afresh.
+void AddTrayIconWithRetries(HWND window);
+void RetryTrayIcon(HWND window);
+// Lets "TaskbarCreated" reach the window also when the program runs elevated.
+void LetTaskbarCreatedThrough(HWND window);
 void SetTrayIcon(int state);
 int DeleteTrayIcon();

@@ -24,21 +24,9 @@ static bool WantsShow(LPARAM request) {
   return IsMirrorVisible != 1;
 }
 
-static void ToggleMirror(LPARAM request) {
-  if (WantsShow(request)) {
-    Trace("==表示へ!==\r\n");
-    ShowMirror();
-    SetTrayIcon(TRAY_STATE_ACTIVE);
-  } else {
-    Trace("==非表示へ!==\r\n");
-    HideMirror();
-    SetTrayIcon(TRAY_STATE_IDLE);
-  }
-}
-
 // Closes MirrorWindow, dispatches messages until it is gone, and builds it again from the desktop
-// as it is now. False when the quit message came first: it is posted again so that the program
-// still ends, and nothing is rebuilt.
+// as it is now; the new mirror is hidden, and the tray icon says so. False when the quit message
+// came first: it is posted again so that the program still ends, and nothing is rebuilt.
 static bool RebuildMirror(HWND window) {
   // (A null window would make the close a message to this thread.)
   if (MirrorWindow != nullptr) PostMessageA(MirrorWindow, WM_CLOSE, 0, 0);
@@ -52,14 +40,31 @@ static bool RebuildMirror(HWND window) {
     DispatchMessageA(&msg);
   }
   LookUpDesktopHandles();
+  MirrorIsStale = false;
   if (!CreateMirror(MainWindow)) PostMessageA(window, WM_CLOSE, 0, 0);
+  SetTrayIcon(IsMirrorVisible == 1 ? TRAY_STATE_ACTIVE : TRAY_STATE_IDLE);
   return true;
+}
+
+// A show never displays an old layout: a mirror that no longer matches the desktop is built again
+// first.
+static void ToggleMirror(HWND window, LPARAM request) {
+  if (WantsShow(request)) {
+    Trace("==表示へ!==\r\n");
+    if (IsMirrorVisible != 1 && DesktopChangedSinceBuild() && !RebuildMirror(window)) return;
+    ShowMirror();
+    SetTrayIcon(TRAY_STATE_ACTIVE);
+  } else {
+    Trace("==非表示へ!==\r\n");
+    HideMirror();
+    SetTrayIcon(TRAY_STATE_IDLE);
+  }
 }
 
 static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
     case IDM_TOGGLE_MIRROR:
-      ToggleMirror(lParam);
+      ToggleMirror(window, lParam);
       return 0;
     case IDM_EXIT:
       PostMessageA(window, WM_CLOSE, 0, 0);
@@ -112,10 +117,59 @@ static LRESULT OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-// The shell restarted: its desktop windows are new, and the notification area has forgotten us.
+// The shell restarted (or its notification area has only now come up): its desktop windows are
+// new, the notification area has forgotten us, and a desktop that is still being filled is read
+// again after the start-up delay.
 static void OnShellRestarted(HWND window) {
   if (!RebuildMirror(window)) return;
-  AddTrayIcon(window);
+  AddTrayIconWithRetries(window);
+  SetTimer(window, STARTUP_REFRESH_TIMER, STARTUP_REFRESH_DELAY_MS, nullptr);
+}
+
+// Display changes come in bursts; the mirror is rebuilt once they are over, if it is hidden then,
+// else before its next show.
+static void OnDisplayChanged(HWND window) {
+  MirrorIsStale = true;
+  SetTimer(window, DISPLAY_SETTLE_TIMER, DISPLAY_SETTLE_DELAY_MS, nullptr);
+}
+
+static void OnDisplaySettled(HWND window) {
+  KillTimer(window, DISPLAY_SETTLE_TIMER);
+  if (MirrorIsStale && IsMirrorVisible != 1) PostMessageA(window, WM_COMMAND, IDM_REFRESH, 0);
+}
+
+static void OnTimer(HWND window, WPARAM timer) {
+  switch (timer) {
+    case STARTUP_REFRESH_TIMER:
+      OnStartupRefreshTimer(window);
+      break;
+    case DISPLAY_SETTLE_TIMER:
+      OnDisplaySettled(window);
+      break;
+    case TRAY_RETRY_TIMER:
+      RetryTrayIcon(window);
+      break;
+  }
+}
+
+// Only a session that really ends takes the mirror and the tray icon; a cancelled log-off
+// (wParam FALSE) changes nothing.
+static LRESULT OnEndSession(WPARAM sessionEnds) {
+  if (!sessionEnds) return 0;
+  SendMessageA(MirrorWindow, WM_CLOSE, 0, 0);
+  DeleteTrayIcon();
+  return 1;
+}
+
+// Started elevated, the program would not hear "TaskbarCreated" from the user's shell. The filter
+// call exists from Windows 7 on and is looked up, so that older systems still start.
+void LetTaskbarCreatedThrough(HWND window) {
+  typedef BOOL(WINAPI * MessageFilterFunction)(HWND, UINT, DWORD, void*);
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  auto filter = reinterpret_cast<MessageFilterFunction>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+  if (filter != nullptr && TaskbarCreatedMessage != 0)
+    filter(window, TaskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -127,15 +181,22 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
       return OnCommand(window, wParam, lParam);
     case WM_TIMER:
-      if (wParam == STARTUP_REFRESH_TIMER) OnStartupRefreshTimer(window);
+      OnTimer(window, wParam);
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_TRAYNOTIFY:
       return OnTrayNotify(window, wParam, lParam);
-    case WM_DESTROY:
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+      OnDisplayChanged(window);
+      break;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) OnDisplayChanged(window);
+      break;
     case WM_ENDSESSION:
+      return OnEndSession(wParam);
+    case WM_DESTROY:
       SendMessageA(MirrorWindow, WM_CLOSE, 0, 0);
       DeleteTrayIcon();
-      if (message == WM_ENDSESSION) return 1;
       PostQuitMessage(0);
       return 0;
   }

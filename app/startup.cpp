@@ -117,6 +117,7 @@ int RunVelmo(HINSTANCE instance) {
   if (!RegisterMainWindowClass()) return 0;
   MainWindow = CreateMainWindow();
   if (MainWindow == nullptr) return 0;
+  LetTaskbarCreatedThrough(MainWindow);
   ShowWindow(MainWindow, SW_MINIMIZE);
   UpdateWindow(MainWindow);
 
@@ -127,7 +128,8 @@ int RunVelmo(HINSTANCE instance) {
   LookUpDesktopHandles();
   LoadAlphaBlend();
   if (!CreateMirror(MainWindow)) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
-  if (!AddTrayIcon(MainWindow)) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+  // Without a notification area yet (at sign-in) the program runs on and adds its icon later.
+  AddTrayIconWithRetries(MainWindow);
   LoadTrayMenu();
   SetTimer(MainWindow, STARTUP_REFRESH_TIMER, STARTUP_REFRESH_DELAY_MS, nullptr);
 

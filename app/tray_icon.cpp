@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/tray_icon.h"
+#include "mirror/mirror.h"
 #include "res/resource.h"
 
 NOTIFYICONDATAA TrayIconData;
@@ -67,4 +68,29 @@ int DeleteTrayIcon() {
   Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
   ReleaseTrayImages();
   return 1;
+}
+
+// Tries left before the tray retries stop; a "TaskbarCreated" starts them afresh.
+static int TrayAttemptsLeft = 0;
+
+// The icon is there: newly added, or (after a "TaskbarCreated" that the notification area sent
+// without forgetting its icons) still there from before. It shows the mirror's state.
+static bool AddTrayIconInStep(HWND window) {
+  bool shown = AddTrayIcon(window) != 0 || Shell_NotifyIconA(NIM_MODIFY, &TrayIconData) != FALSE;
+  if (shown && IsMirrorVisible == 1) SetTrayIcon(TRAY_STATE_ACTIVE);
+  return shown;
+}
+
+void AddTrayIconWithRetries(HWND window) {
+  TrayAttemptsLeft = TRAY_ADD_ATTEMPTS;
+  RetryTrayIcon(window);
+}
+
+void RetryTrayIcon(HWND window) {
+  --TrayAttemptsLeft;
+  if (AddTrayIconInStep(window) || TrayAttemptsLeft <= 0) {
+    KillTimer(window, TRAY_RETRY_TIMER);
+    return;
+  }
+  SetTimer(window, TRAY_RETRY_TIMER, TRAY_RETRY_DELAY_MS, nullptr);
 }

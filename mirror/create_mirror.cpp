@@ -85,10 +85,15 @@ int CreateMirror(HWND owner) {
   MeasureDesktop();
 
   if (!RegisterMirrorClass()) return 0;
-  MirrorWindow = CreateWindowExA(0, MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, MIRROR_WINDOW_STYLE,
-                                 DesktopRect.left, DesktopRect.top, DesktopRect.width, DesktopRect.height,
-                                 owner, nullptr, AppInstance, nullptr);
+  // Made invisible and shown without activation: a window made visible is activated, and a new
+  // mirror must not take the foreground from the user's window.
+  MirrorWindow = CreateWindowExA(0, MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE,
+                                 MIRROR_WINDOW_STYLE & ~WS_VISIBLE, DesktopRect.left, DesktopRect.top,
+                                 DesktopRect.width, DesktopRect.height, owner, nullptr, AppInstance, nullptr);
   if (MirrorWindow == nullptr) return 0;
+  ShowWindow(MirrorWindow, SW_SHOWNOACTIVATE);
+  // The remembered selection belongs to the old table.
+  LastSelectedItem = NO_SELECTED_ITEM;
 
   IsMirrorVisible = 1;
   SetIsViewVelmo(1);

@@ -22,6 +22,8 @@ constexpr char TRACE_ESCAPE_PRESSED[] = "==ESC押下==\r\n";
 constexpr char TRACE_MISSED_ICON[] = "==ｱｲｺﾝ以外の場所をｸﾘｯｸ==\r\n";
 constexpr char TRACE_DOUBLE_CLICK[] = "==応急処置==\r\n";
 
+bool ForegroundGoesToShell = false;
+
 // Set once the copy's item positions have been checked after the list view's first paint with
 // items; cleared with the list view.
 static bool ItemPositionsChecked = false;
@@ -51,7 +53,23 @@ static void PaintSnapshot(HDC target) {
   BitBlt(target, 0, 0, DesktopRect.width, DesktopRect.height, DesktopSnapshot.dc, 0, 0, SRCCOPY);
 }
 
+// An item opened from the mirror is launched by the shell, which needs the right to come to the
+// front: only the foreground process (Velmo, still) can give it.
+static void LetShellTakeForeground() {
+  DWORD shellProcess = 0;
+  if (DesktopListView == nullptr || GetWindowThreadProcessId(DesktopListView, &shellProcess) == 0) return;
+  AllowSetForegroundWindow(shellProcess);
+}
+
+// Alt+F4 on the mirror closes the mirror (as a hide, see MirrorWindowProc), never the desktop:
+// passed on, it would open the system's shut-down dialog.
+static bool IsCloseKey(UINT message, WPARAM wParam) {
+  return (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) && wParam == VK_F4;
+}
+
 static void ForwardKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsCloseKey(message, wParam)) return;
+  if (message == WM_KEYDOWN && wParam == VK_RETURN) LetShellTakeForeground();
   PostOn(message, wParam, lParam);
   if (Settings.Escape == TRIGGER_ON && wParam == VK_ESCAPE) {
     Trace("%s", TRACE_ESCAPE_PRESSED);
@@ -97,7 +115,11 @@ static void ForwardButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 static void ForwardDoubleClick(UINT message, WPARAM wParam, LPARAM lParam) {
   Trace("%s", TRACE_DOUBLE_CLICK);
+  LetShellTakeForeground();
+  // The hide leaves the foreground where it is, for the shell to take.
+  ForegroundGoesToShell = true;
   SendMessageA(MainWindow, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+  ForegroundGoesToShell = false;
   PostOn(message, wParam, lParam);
 }
 

@@ -53,6 +53,7 @@ extern ShadeBitmapState ShadeBitmap;
 extern LONG IsMirrorVisible;
 extern HWND PreviousForegroundWindow;
 extern LONG LastSelectedItem;
+constexpr LONG NO_SELECTED_ITEM = -1;
 
 int CreateMirror(HWND owner);
 LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -63,8 +64,21 @@ void MakeShadeBitmap();
 
 void ApplyShortcutOverlays();
 
+// Set when the display changed: the mirror's layout is old, whatever the desktop's items say.
+extern bool MirrorIsStale;
+// True when the mirror no longer matches the desktop (its place, its items or their positions), or
+// MirrorIsStale is set. Reads the desktop again, unless it was read less than DESKTOP_REREAD_MS
+// ago (for the last show: the mirror has covered the desktop since, and quick show and hide
+// cycles stay cheap); call it only before a show.
+bool DesktopChangedSinceBuild();
+constexpr DWORD DESKTOP_REREAD_MS = 1000;
+
 int ShowMirror();
 int HideMirror();
 void ForceForeground(HWND window);
+
+// Set while a double click's hide runs: the shell is about to open the item and may take the
+// foreground, so the hide gives it to no one.
+extern bool ForegroundGoesToShell;
 
 LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

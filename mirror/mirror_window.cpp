@@ -15,8 +15,11 @@ constexpr DWORD MIRROR_LIST_VIEW_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN
                                          LVS_ALIGNLEFT | LVS_NOSCROLL;
 static_assert(MIRROR_LIST_VIEW_STYLE == 0x52002A60, "mirror list view style");
 
-// The spacing written to the desktop list view only to read its own back in the answer.
-constexpr LPARAM PROBE_ICON_SPACING = MAKELPARAM(36, 36);
+// WM_SYSCOMMAND's low four bits are the system's own.
+constexpr WPARAM SYSCOMMAND_MASK = 0xFFF0;
+
+// LVM_GETITEMSPACING's wParam: the spacing of large icons, not of small ones.
+constexpr WPARAM LARGE_ICON_SPACING = FALSE;
 
 // The desktop list view lives in the shell's process; a hung shell must not hang us.
 constexpr UINT SHELL_MESSAGE_TIMEOUT_MS = 300;
@@ -53,13 +56,11 @@ static void CopyDesktopColours() {
   }
 }
 
-// The list view only tells its spacing when a new one is set: set a probe, take the answer, and
-// put the answer straight back. When the shell did not answer, its spacing is left alone.
+// The desktop's spacing is only read: anything set there, even for a moment, could stay (a send
+// that timed out is still carried out later) and re-flows an auto-arranged desktop.
 static void CopyDesktopIconSpacing() {
   DWORD_PTR spacing = 0;
-  if (!AskDesktop(LVM_SETICONSPACING, 0, PROBE_ICON_SPACING, &spacing)) return;
-  DWORD_PTR ignored = 0;
-  AskDesktop(LVM_SETICONSPACING, 0, static_cast<LPARAM>(spacing), &ignored);
+  if (!AskDesktop(LVM_GETITEMSPACING, LARGE_ICON_SPACING, 0, &spacing)) return;
   SendMessageA(MirrorListView, LVM_SETICONSPACING, 0, static_cast<LPARAM>(spacing));
 }
 
@@ -121,6 +122,13 @@ static void OnDestroy() {
   MirrorWindow = nullptr;
 }
 
+// A slow second click on a selected icon would start label editing in the copy, whose edit control
+// takes the focus and so hides the mirror; the click itself has gone on to the desktop.
+static bool IsLabelEditStart(LPARAM lParam) {
+  UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+  return code == LVN_BEGINLABELEDITA || code == LVN_BEGINLABELEDITW;
+}
+
 LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -129,6 +137,16 @@ LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
       OnDestroy();
       return 0;
+    case WM_NOTIFY:
+      if (IsLabelEditStart(lParam)) return TRUE;  // refused
+      break;
+    case WM_SYSCOMMAND:
+      // Alt+F4 puts the mirror away as Esc does; the window itself stays for the next show.
+      if ((wParam & SYSCOMMAND_MASK) == SC_CLOSE) {
+        PostMessageA(MainWindow, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+        return 0;
+      }
+      break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -11,13 +11,14 @@ LONG IsMirrorVisible;
 HWND PreviousForegroundWindow;
 LONG LastSelectedItem = -1;
 
-constexpr LONG NO_SELECTED_ITEM = -1;
 // The re-selection click lands this far inside the item's top-left corner.
 constexpr WORD RESELECT_OFFSET = 10;
 constexpr BYTE HALF_BRIGHTNESS_ALPHA = 128;
 constexpr UINT SHOW_FLAGS = SWP_SHOWWINDOW | SWP_NOSIZE;
 constexpr UINT PARK_FLAGS = SWP_NOACTIVATE | SWP_NOSIZE;
 static_assert(SHOW_FLAGS == 0x41 && PARK_FLAGS == 0x11, "placement flags");
+// A foreground window that does not answer this fast is not attached to: its thread may be hung.
+constexpr UINT FOREGROUND_ANSWER_MS = 100;
 
 // Darkens the new picture to about half brightness with the black shade.
 static void DarkenSnapshot() {
@@ -39,10 +40,14 @@ static void PostClick(HWND window, LPARAM point) {
   PostMessageA(window, WM_LBUTTONUP, MK_LBUTTON, point);
 }
 
-// Clicks the item selected at the last hide (the first item before any), in the desktop and in
-// the copy.
+// Clicks the item selected at the last hide (the first item before any, or when the remembered one
+// lies beyond the table), in the desktop and in the copy. An empty table gets no click: it would
+// land on an empty spot.
 static void ReselectLastItem() {
-  LONG index = LastSelectedItem == NO_SELECTED_ITEM ? 0 : LastSelectedItem;
+  if (DesktopItemTable.count == 0) return;
+  LONG index = LastSelectedItem;
+  if (index == NO_SELECTED_ITEM || index < 0 || static_cast<DWORD>(index) >= DesktopItemTable.count)
+    index = 0;
   const DesktopItem& record = DesktopItemTable.items[index];
   LPARAM point = MAKELPARAM(static_cast<WORD>(LOWORD(record.x) + RESELECT_OFFSET),
                             static_cast<WORD>(LOWORD(record.y) + RESELECT_OFFSET));
@@ -62,12 +67,41 @@ static void RememberSelectedItem() {
   }
 }
 
+// The first window in the Z order that the system itself would activate in the parked mirror's
+// place: visible, enabled, top-level, not a tool window, not ours.
+static HWND NextWindowToActivate() {
+  for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
+    if (window == MirrorWindow || window == MainWindow || !IsWindowVisible(window) ||
+        !IsWindowEnabled(window) || IsIconic(window))
+      continue;
+    LONG_PTR extended = GetWindowLongPtrA(window, GWL_EXSTYLE);
+    if ((extended & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) == 0) return window;
+  }
+  return nullptr;
+}
+
+// A parked mirror stays visible, so nothing takes the foreground from it by itself; kept, keys
+// typed later would go on to the desktop. The window that had it before the show gets it back,
+// else the one the system would choose, else no window at all.
+static void GiveForegroundAway() {
+  if (PreviousForegroundWindow != nullptr) SetForegroundWindow(PreviousForegroundWindow);
+  if (GetForegroundWindow() != MirrorWindow) return;
+  HWND next = NextWindowToActivate();
+  if (next != nullptr) SetForegroundWindow(next);
+  if (GetForegroundWindow() != MirrorWindow) return;
+  SetFocus(nullptr);  // keys typed now are ignored
+  SetActiveWindow(nullptr);
+}
+
 int ShowMirror() {
   if (MirrorWindow == nullptr) return 0;
   if (IsMirrorVisible != 0) return 1;
   IsMirrorVisible = 1;
   SetIsViewVelmo(1);
-  PreviousForegroundWindow = GetForegroundWindow();
+  // The mirror (or MainWindow) is never the window to give the foreground back to.
+  HWND foreground = GetForegroundWindow();
+  bool ours = foreground == MirrorWindow || foreground == MainWindow;
+  PreviousForegroundWindow = ours ? nullptr : foreground;
 
   CaptureDesktopSnapshot();
   if (AlphaBlendProc != nullptr) DarkenSnapshot();
@@ -94,17 +128,26 @@ int HideMirror() {
 
   if (Settings.MoveWindow == 1) {
     SetWindowPos(MirrorWindow, HWND_BOTTOM, MIRROR_PARK_X, MIRROR_PARK_Y, 0, 0, PARK_FLAGS);
-    if (PreviousForegroundWindow != nullptr) SetForegroundWindow(PreviousForegroundWindow);
+    if (!ForegroundGoesToShell) GiveForegroundAway();
   } else {
     ShowWindow(MirrorWindow, SW_HIDE);
   }
   return 1;
 }
 
+// Attaching to the thread of a window that does not answer would make this thread wait for it.
+static bool AnswersPromptly(HWND window) {
+  if (IsHungAppWindow(window)) return false;
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, FOREGROUND_ANSWER_MS, &ignored) != 0;
+}
+
 void ForceForeground(HWND window) {
-  DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  HWND foreground = GetForegroundWindow();
+  DWORD foregroundThread = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
   DWORD ownThread = GetCurrentThreadId();
-  AttachThreadInput(ownThread, foregroundThread, TRUE);
+  bool attached = foregroundThread != 0 && foregroundThread != ownThread && AnswersPromptly(foreground) &&
+                  AttachThreadInput(ownThread, foregroundThread, TRUE);
   SetForegroundWindow(window);
-  AttachThreadInput(ownThread, foregroundThread, FALSE);
+  if (attached) AttachThreadInput(ownThread, foregroundThread, FALSE);
 }

@@ -1,6 +1,8 @@
 // The options dialog: edits the settings record, saves it on OK and applies it at once.
 #include "settings/dialogs.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/ui_language.h"
 #include "hooklib/vmh.h"
@@ -60,6 +62,24 @@ static void RemoveKeyCapture() {
   }
 }
 
+// The stored place may lie on a monitor that has gone since: the dialog is then moved into the
+// nearest monitor's work area (centred there when it does not fit).
+static void KeepOnAMonitor(HWND dialog) {
+  RECT place = {};
+  if (!GetWindowRect(dialog, &place) || MonitorFromRect(&place, MONITOR_DEFAULTTONULL) != nullptr) return;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  LONG width = place.right - place.left;
+  LONG height = place.bottom - place.top;
+  LONG x = work.left + (work.right - work.left - width) / 2;
+  LONG y = work.top + (work.bottom - work.top - height) / 2;
+  if (width <= work.right - work.left) x = std::clamp(place.left, work.left, work.right - width);
+  if (height <= work.bottom - work.top) y = std::clamp(place.top, work.top, work.bottom - height);
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, MOVE_ONLY_FLAGS);
+}
+
 static void InitOptionsDialog(HWND dialog) {
   OptionsDialog = dialog;
   CheckDlgButton(dialog, IDC_TOPMOST, static_cast<UINT>(Settings.TopMost));
@@ -81,6 +101,7 @@ static void InitOptionsDialog(HWND dialog) {
   CheckDlgButton(dialog, IDC_HIDE_ON_ESCAPE, static_cast<UINT>(Settings.Escape));
   if (Settings.ox != NO_DIALOG_POSITION && Settings.oy != NO_DIALOG_POSITION) {
     SetWindowPos(dialog, nullptr, Settings.ox, Settings.oy, 0, 0, MOVE_ONLY_FLAGS);
+    KeepOnAMonitor(dialog);
   }
   EnableKeyBoxes(dialog);
   InstallKeyCapture(dialog);
@@ -178,8 +199,12 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 // Hands the confirmed record to the hook library and the mirror. A mirror parked off-screen by the
-// moving mode goes back over the desktop, hidden, when moving has been turned off.
-static void ApplySettings(LONG previousMoveWindow) {
+// moving mode goes back over the desktop, hidden, when moving has been turned off; a shown one is
+// put away first by the owner (MainWindow), so that the mirror's state and the tray icon follow.
+static void ApplySettings(HWND owner, LONG previousMoveWindow) {
+  if (Settings.MoveWindow != previousMoveWindow && previousMoveWindow == 1 && IsMirrorVisible == 1) {
+    SendMessageA(owner, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+  }
   SaveSettings();
   SetShortCutKeyCode(Settings.UseSKey != 0 ? Settings.SKeyCode : 0,
                      Settings.UseSKeyS != 0 ? Settings.SKeyCodeS : 0);
@@ -198,7 +223,7 @@ int OpenOptionsDialog(HWND owner) {
   }
   LONG previousMoveWindow = Settings.MoveWindow;
   INT_PTR result = UiDialogBox(IDD_OPTIONS, owner, OptionsDialogProc);
-  if (result == IDOK) ApplySettings(previousMoveWindow);
+  if (result == IDOK) ApplySettings(owner, previousMoveWindow);
   OptionsDialog = nullptr;
   return 1;
 }

@@ -18,6 +18,7 @@
 HINSTANCE AppInstance = GetModuleHandleA(nullptr);
 HWND MirrorWindow = nullptr;
 ScreenRect DesktopRect = {0, 0, 0, 0};
+LONG IsMirrorVisible = 0;
 
 constexpr UINT TICK_MS = 300;
 constexpr int MS_PER_SECOND = 1000;

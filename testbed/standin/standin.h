@@ -21,6 +21,7 @@ struct StandinConfig {
   bool workerW = false;       // /workerw: the view lives under a top-level "WorkerW"
   bool innerWorkerW = false;  // /innerworkerw: a "WorkerW" child of Progman before the view
   bool launch = false;        // /launch: a double click really opens the item
+  int lateSpacingMs = 0;      // /latespacing:MS, the spacing messages are answered this late
 };
 
 extern StandinConfig Config;

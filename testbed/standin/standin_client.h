@@ -20,6 +20,7 @@ struct StandinOptions {
   bool innerWorkerW = false;   // Progman holds a "WorkerW" child before the view (Windows 11 24H2)
   bool commonDesktop = false;  // a common desktop folder too ("Common Desktop" under HKLM)
   bool launch = false;         // a double click really opens the item's file
+  int lateSpacingMs = 0;       // the spacing messages, sent from another process, answered this late
 };
 
 class StandinDesktop {
@@ -45,7 +46,7 @@ class StandinDesktop {
   const std::string& DesktopFolder() const { return desktopFolder_; }
   const std::string& CommonFolder() const { return commonFolder_; }
 
-  // Input messages the list view received, in order, and forgetting them.
+  // Input messages (and icon spacing changes) the list view received, in order, and forgetting them.
   std::vector<MessageRecord> Messages() const;
   void ClearMessages();
   // How many items a double click (or Enter) opened, and the text of the last one.

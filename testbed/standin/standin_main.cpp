@@ -2,8 +2,7 @@
 // items it is told, points the shell-folder registry values at it, shows the items in an icon view
 // at their positions under "Progman" (or "WorkerW"), and reports to the client that started it.
 //   standin.exe /items:FILE /folder:DIR [/common:DIR] [/size:WxH] [/images:N] [/workerw] [/innerworkerw]
-//               [/launch]
-//               [/shared:NAME]
+//               [/launch] [/latespacing:MS] [/shared:NAME]
 #include <cstdlib>
 #include <cstring>
 
@@ -36,6 +35,8 @@ static bool TakeArgument(const char* argument) {
     return sscanf(value, "%dx%d", &Config.width, &Config.height) == 2;
   else if (name == "/images")
     return sscanf(value, "%d", &Config.imageCount) == 1;
+  else if (name == "/latespacing")
+    return sscanf(value, "%d", &Config.lateSpacingMs) == 1;
   else
     return false;
   return true;

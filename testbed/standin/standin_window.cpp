@@ -90,9 +90,18 @@ static bool IsInputMessage(UINT message) {
          (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_CONTEXTMENU;
 }
 
+// A change of the icon spacing is recorded with the input; asked from another process, the
+// spacing messages are answered as late as the test chose.
+static void OnSpacingMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == LVM_SETICONSPACING) RecordListViewMessage(message, wParam, lParam, false);
+  if (InSendMessage() && Config.lateSpacingMs > 0) Sleep(static_cast<DWORD>(Config.lateSpacingMs));
+}
+
 static LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (IsInputMessage(message) && !IsQueuedListViewMessage(message, wParam, lParam))
     RecordListViewMessage(message, wParam, lParam, false);
+  if (message == LVM_SETICONSPACING || message == LVM_GETITEMSPACING)
+    OnSpacingMessage(message, wParam, lParam);
   if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
   return CallWindowProcA(OriginalListViewProc, window, message, wParam, lParam);
 }

@@ -38,7 +38,7 @@ class EndToEnd : public ::testing::Test {
               {STANDIN_LINK, 20, 110, STANDIN_OWN_IMAGE, "表計算"},
               {STANDIN_FILE, 110, 20, STANDIN_OWN_IMAGE, "見積書.txt"},
               {STANDIN_FILE, 200, 290, STANDIN_OWN_IMAGE, "Report"}};
-    ASSERT_TRUE(desktop_.Start(items_));
+    ASSERT_TRUE(desktop_.Start(items_, options_));
     ASSERT_TRUE(velmo_.Start(testbed::VelmoPath()));
     mainWindow_ = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
     ASSERT_NE(nullptr, mainWindow_);
@@ -66,7 +66,19 @@ class EndToEnd : public ::testing::Test {
     return rect;
   }
 
+  // The desktop's spacing, read without changing it.
+  static DWORD SpacingOf(HWND listView) {
+    return static_cast<DWORD>(SendMessageA(listView, LVM_GETITEMSPACING, FALSE, 0));
+  }
+  bool DesktopSpacingWasChanged() const {
+    for (const MessageRecord& record : desktop_.Messages()) {
+      if (record.message == LVM_SETICONSPACING) return true;
+    }
+    return false;
+  }
+
   RegistryGuard registry_;
+  StandinOptions options_;
   std::vector<StandinItem> items_;
   StandinDesktop desktop_;
   testbed::ChildProcess velmo_;
@@ -105,15 +117,26 @@ TEST_F(EndToEnd, MirrorHoldsEachDesktopItemAtItsPlace) {
   }
 }
 
-TEST_F(EndToEnd, MirrorHasTheDesktopsSpacingAndTheDesktopKeepsIt) {
-  HWND desktop = desktop_.ListView();
-  DWORD desktopSpacing = static_cast<DWORD>(SendMessageA(desktop, LVM_SETICONSPACING, 0, MAKELPARAM(50, 50)));
-  SendMessageA(desktop, LVM_SETICONSPACING, 0, static_cast<LPARAM>(desktopSpacing));
-  DWORD mirrorSpacing =
-      static_cast<DWORD>(SendMessageA(mirrorList_, LVM_SETICONSPACING, 0, MAKELPARAM(50, 50)));
-  SendMessageA(mirrorList_, LVM_SETICONSPACING, 0, static_cast<LPARAM>(mirrorSpacing));
-  EXPECT_EQ(desktopSpacing, mirrorSpacing);
-  EXPECT_NE(static_cast<DWORD>(MAKELONG(36, 36)), desktopSpacing) << "the probe was put back";
+TEST_F(EndToEnd, MirrorHasTheDesktopsSpacingAndNothingIsWrittenToTheDesktop) {
+  EXPECT_EQ(SpacingOf(desktop_.ListView()), SpacingOf(mirrorList_));
+  EXPECT_FALSE(DesktopSpacingWasChanged());
+}
+
+// A shell that answers later than the program waits: nothing arrives late to change its spacing.
+class LateShell : public EndToEnd {
+ protected:
+  void SetUp() override {
+    options_.lateSpacingMs = 800;
+    EndToEnd::SetUp();
+  }
+};
+
+TEST_F(LateShell, DesktopSpacingIsNeverChanged) {
+  DWORD before = SpacingOf(desktop_.ListView());
+  PostMessageA(mainWindow_, WM_COMMAND, IDM_REFRESH, 0);
+  Pump(2000);
+  EXPECT_FALSE(DesktopSpacingWasChanged());
+  EXPECT_EQ(before, SpacingOf(desktop_.ListView()));
 }
 
 TEST_F(EndToEnd, HiddenMirrorIsParkedOffScreenAndTheNextShowBringsItBack) {

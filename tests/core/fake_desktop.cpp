@@ -28,6 +28,7 @@ static LRESULT CALLBACK RecordPostedMessage(int code, WPARAM removal, LPARAM lPa
 static LRESULT CALLBACK InertListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   bool button = message >= WM_LBUTTONDOWN && message <= WM_MBUTTONDBLCLK;
   if (button) return 0;
+  if (message == LVM_SETICONSPACING && Current != nullptr) ++Current->spacingChanges;
   return CallWindowProcA(OriginalListViewProc, window, message, wParam, lParam);
 }
 
@@ -77,7 +78,5 @@ FakeDesktop::~FakeDesktop() {
 }
 
 DWORD FakeDesktop::spacing() const {
-  DWORD previous = static_cast<DWORD>(SendMessageA(listView_, LVM_SETICONSPACING, 0, MAKELPARAM(40, 40)));
-  SendMessageA(listView_, LVM_SETICONSPACING, 0, static_cast<LPARAM>(previous));
-  return previous;
+  return static_cast<DWORD>(SendMessageA(listView_, LVM_GETITEMSPACING, FALSE, 0));
 }

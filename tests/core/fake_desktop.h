@@ -28,8 +28,9 @@ class FakeDesktop {
   HWND listView() const { return listView_; }
   // Mouse, key and focus messages posted to the list view, in the order they were taken.
   std::vector<MessageRecord> received;
-  // The list view's spacing now, read the only way a list view tells it.
+  // The list view's icon spacing now, and how often it was set after the desktop was made.
   DWORD spacing() const;
+  int spacingChanges = 0;
 
  private:
   HWND progman_ = nullptr;

@@ -91,6 +91,38 @@ TEST_F(Lifecycle, StartsInOrderRunsHiddenAndStopsCleanly) {
   EXPECT_FALSE(IsWindow(MainWindow));
 }
 
+// A notification area that is not ready yet: it refuses every icon. Shell_NotifyIcon asks the first
+// "Shell_TrayWnd" in the Z order, and this one, made last in the topmost band, comes first.
+static LRESULT CALLBACK RefusingTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) return FALSE;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(Lifecycle, NotificationAreaThatIsNotReadyAtStartUpGetsTheIconLater) {
+  WNDCLASSA trayClass = {};
+  trayClass.lpfnWndProc = RefusingTrayProc;
+  trayClass.hInstance = GetModuleHandleA(nullptr);
+  trayClass.lpszClassName = "Shell_TrayWnd";
+  RegisterClassA(&trayClass);
+  HWND refusing = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  bool runningWithoutIcon = false, iconLater = false;
+  EXPECT_EQ(0, RunVelmoWith({[&] {
+              runningWithoutIcon = IsWindow(MainWindow) && !TrayIconExists();
+              DestroyWindow(refusing);
+              // The ready notification area is tried again within the retry delay.
+              for (DWORD start = GetTickCount();
+                   !iconLater && GetTickCount() - start < TRAY_RETRY_DELAY_MS * 2;) {
+                PumpMessages(50);
+                iconLater = TrayIconExists();
+              }
+              PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+            }}));
+  EXPECT_TRUE(runningWithoutIcon);
+  EXPECT_TRUE(iconLater);
+  UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
+}
+
 TEST_F(Lifecycle, AllSettingsAreWrittenAtExit) {
   RunVelmoWith({[] { PostMessageA(MainWindow, WM_CLOSE, 0, 0); }});
   for (const char* name :

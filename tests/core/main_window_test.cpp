@@ -248,7 +248,37 @@ TEST_F(MainWindowTest, RefreshRebuildsTheMirrorHiddenAndKeepsTheTrayImage) {
   EXPECT_GT(static_cast<int>(FetchCount()), fetches);
   EXPECT_EQ(4, SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
   EXPECT_EQ(desktop_->listView(), DesktopListView);
-  EXPECT_TRUE(TrayImageIs(IDI_TRAY_ACTIVE));
+  EXPECT_TRUE(TrayImageIs(IDI_TRAY_IDLE)) << "the icon follows the hidden mirror";
+}
+
+TEST_F(MainWindowTest, ShowOfAMirrorOlderThanTheDesktopRebuildsItFirst) {
+  HWND built = MirrorWindow;
+  Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
+  EXPECT_EQ(built, MirrorWindow) << "an unchanged desktop is not rebuilt";
+  Command(IDM_TOGGLE_MIRROR, MIRROR_HIDE);
+
+  std::vector<DesktopItem> items = SampleItems();
+  items[1].y = 300;  // moved
+  ServeItems(items);
+  PumpMessages(DESKTOP_REREAD_MS);
+  Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
+  EXPECT_NE(built, MirrorWindow);
+  EXPECT_EQ(1, IsMirrorVisible);
+  EXPECT_TRUE(IsWindowVisible(MirrorWindow));
+  POINT place = {};
+  SendMessageA(MirrorListView, LVM_GETITEMPOSITION, DesktopItemTable.items[1].listIndex,
+               reinterpret_cast<LPARAM>(&place));
+  EXPECT_EQ(300, place.y);
+}
+
+TEST_F(MainWindowTest, DisplayChangeWhileHiddenRebuildsTheMirror) {
+  for (UINT message : {UINT{WM_DISPLAYCHANGE}, UINT{WM_SETTINGCHANGE}}) {
+    HWND built = MirrorWindow;
+    SendMessageA(MainWindow, message, message == WM_SETTINGCHANGE ? SPI_SETWORKAREA : 32, 0);
+    PumpMessages(DISPLAY_SETTLE_DELAY_MS + 300);
+    EXPECT_NE(built, MirrorWindow) << message;
+    EXPECT_NE(nullptr, MirrorWindow);
+  }
 }
 
 static WNDPROC MirrorProcBeforeStubborn;
@@ -271,9 +301,15 @@ TEST_F(MainWindowTest, QuitArrivingDuringRefreshStillEndsTheProgram) {
   SetWindowLongPtrA(MirrorWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MirrorProcBeforeStubborn));
 }
 
+TEST_F(MainWindowTest, CancelledLogOffChangesNothing) {
+  SendMessageA(MainWindow, WM_ENDSESSION, FALSE, 0);
+  EXPECT_NE(nullptr, MirrorWindow);
+  EXPECT_TRUE(TrayIconExists());
+}
+
 TEST_F(MainWindowTest, EndOfSessionClosesTheMirrorAndRemovesTheTrayIconButKeepsRunning) {
   ASSERT_TRUE(TrayIconExists());
-  EXPECT_EQ(1, SendMessageA(MainWindow, WM_ENDSESSION, FALSE, 0));
+  EXPECT_EQ(1, SendMessageA(MainWindow, WM_ENDSESSION, TRUE, 0));
   EXPECT_EQ(nullptr, MirrorWindow);
   EXPECT_FALSE(TrayIconExists());
   EXPECT_TRUE(IsWindow(MainWindow));
@@ -302,4 +338,5 @@ TEST_F(MainWindowTest, ShellRestartAddsTheTrayIconAgainAndRebuildsTheMirror) {
   EXPECT_FALSE(IsWindow(oldMirror));
   EXPECT_NE(nullptr, MirrorWindow);
   EXPECT_EQ(0, IsMirrorVisible);
+  EXPECT_TRUE(KillTimer(MainWindow, STARTUP_REFRESH_TIMER)) << "the delayed refresh is armed again";
 }

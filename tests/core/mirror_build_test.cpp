@@ -78,9 +78,17 @@ TEST_F(MirrorBuild, TextColourAndSpacingAreCopiedAndTheDesktopKeepsItsSpacing) {
   EXPECT_EQ(CLR_NONE, static_cast<COLORREF>(SendMessageA(MirrorListView, LVM_GETBKCOLOR, 0, 0)));
   DWORD expected = MAKELONG(FAKE_DESKTOP_SPACING_X, FAKE_DESKTOP_SPACING_Y);
   EXPECT_EQ(expected, desktop.spacing());
-  DWORD mirrorSpacing =
-      static_cast<DWORD>(SendMessageA(MirrorListView, LVM_SETICONSPACING, 0, MAKELPARAM(40, 40)));
-  EXPECT_EQ(expected, mirrorSpacing);
+  EXPECT_EQ(0, desktop.spacingChanges) << "the desktop's spacing is only read";
+  EXPECT_EQ(expected, static_cast<DWORD>(SendMessageA(MirrorListView, LVM_GETITEMSPACING, FALSE, 0)));
+}
+
+TEST_F(MirrorBuild, LabelsOfTheCopyCannotBeEdited) {
+  FakeDesktop desktop(FAKE_DESKTOP_RECT);
+  ServeSampleItems();
+  ASSERT_EQ(1, CreateMirror(nullptr));
+  SetFocus(MirrorListView);
+  EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageA(MirrorListView, LVM_EDITLABELA, 0, 0)));
+  EXPECT_EQ(nullptr, FindWindowExA(MirrorListView, nullptr, "Edit", nullptr));
 }
 
 TEST_F(MirrorBuild, WithoutAlphaBlendTheTextBackgroundIsTheDesktopsAndNoShadeIsMade) {
@@ -113,10 +121,12 @@ TEST_F(MirrorBuild, NewMirrorIsHiddenAndTheLibraryWasToldShownThenHidden) {
   FakeDesktop desktop(FAKE_DESKTOP_RECT);
   ServeSampleItems();
   Settings.MoveWindow = 0;
+  LastSelectedItem = 2;
   ASSERT_EQ(1, CreateMirror(nullptr));
 
   EXPECT_EQ(0, IsMirrorVisible);
   EXPECT_FALSE(IsWindowVisible(MirrorWindow));
+  EXPECT_EQ(-1, LastSelectedItem) << "the old table's selection is forgotten";
   std::vector<std::string> expected = {"SetIsViewVelmo 1", "SetIsViewVelmo 0"};
   EXPECT_EQ(expected, CallsStartingWith("SetIsViewVelmo"));
 }

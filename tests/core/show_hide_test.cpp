@@ -159,6 +159,16 @@ TEST_F(ShowHide, FirstShowClicksTheFirstItemTenPixelsIn) {
   EXPECT_EQ(MAKELPARAM(30, 20), clicks[1].lParam);
 }
 
+TEST_F(ShowHide, RememberedItemBeyondTheTableClicksTheFirstItem) {
+  Build(1, 1);
+  LastSelectedItem = 7;
+  ShowMirror();
+  PumpMessages(50);
+  std::vector<MessageRecord> clicks = DesktopClicks();
+  ASSERT_GE(clicks.size(), 2u);
+  EXPECT_EQ(MAKELPARAM(30, 20), clicks[0].lParam);
+}
+
 TEST_F(ShowHide, HideRemembersTheSelectedItemAndTheNextShowClicksIt) {
   Build(1, 1);
   ShowMirror();

@@ -1,5 +1,6 @@
 #include "tests/dialogs/dialog_fixture.h"
 
+#include "app/app.h"
 #include "mirror/mirror.h"
 #include "res/resource.h"
 #include "settings/dialogs.h"
@@ -19,6 +20,8 @@ static const SettingsRecord InitialSettings = Settings;
 static LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && LOWORD(wParam) == IDM_OPTIONS) return OpenOptionsDialog(window);
   if (message == WM_COMMAND && LOWORD(wParam) == IDM_ABOUT) return OpenAboutDialog(window);
+  if (message == WM_COMMAND && LOWORD(wParam) == IDM_TOGGLE_MIRROR && lParam == MIRROR_HIDE)
+    return HideMirror();
   return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -108,7 +108,31 @@ TEST_F(DialogPlace, AMovedAndCancelledDialogReopensWhereItWasLeftAlsoAfterAResta
   EXPECT_EQ(place.top, moved.y);
 }
 
+TEST_F(DialogPlace, APlaceOnAMonitorThatHasGoneIsBroughtBackIntoTheWorkArea) {
+  Settings.ox = 5000;
+  Settings.oy = 4000;
+  RECT place = {};
+  WithOptionsDialog([&](HWND dialog) { GetWindowRect(dialog, &place); });
+  RECT work = {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(work.right, place.right);
+  EXPECT_EQ(work.bottom, place.bottom);
+}
+
 using ApplyingToTheMirror = DialogTest;
+
+TEST_F(ApplyingToTheMirror, TurningMovingOffWhileShownPutsTheMirrorAway) {
+  SetWindowPos(MirrorWindow, nullptr, DesktopRect.left, DesktopRect.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  IsMirrorVisible = 1;
+  WithOptionsDialog([&](HWND dialog) {
+    ClickButton(dialog, IDC_MOVE_TO_HIDE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsChecked(dialog, IDC_MOVE_TO_HIDE); }));
+    ClickButton(dialog, IDOK);
+  });
+  EXPECT_EQ(0, IsMirrorVisible);
+  EXPECT_FALSE(IsWindowVisible(MirrorWindow));
+}
 
 TEST_F(ApplyingToTheMirror, TurningMovingOffPutsAParkedMirrorBackOverTheDesktopHidden) {
   SetWindowPos(MirrorWindow, nullptr, MIRROR_PARK_X, MIRROR_PARK_Y, 0, 0,
