@@ -1,10 +1,11 @@
 // MirrorWindow's procedure: on creation it takes the first picture of the screen and fills
-// MirrorListView with the desktop's icons, their colours and spacing; on destruction it empties the
-// table.
+// MirrorListView with the desktop's icons, their colours and spacing; after the build it draws the
+// icon layer; on destruction it empties the table and releases the layer and the picture.
 #include <windows.h>
 #include <commctrl.h>
 
 #include "app/app.h"
+#include "mirror/icon_layer.h"
 #include "mirror/mirror.h"
 
 HWND MirrorListView;
@@ -64,6 +65,16 @@ static void CopyDesktopIconSpacing() {
   SendMessageA(MirrorListView, LVM_SETICONSPACING, 0, static_cast<LPARAM>(spacing));
 }
 
+// Wine's list view lays an icon view out in a grid at its first paint that finds items and drops
+// the positions given before. Printed once with its first item into a DC that shows nothing (a
+// new memory DC holds a single pixel), it has had that paint and keeps every position given later.
+static void LayOutOnce() {
+  HDC nowhere = CreateCompatibleDC(nullptr);
+  if (nowhere == nullptr) return;
+  SendMessageA(MirrorListView, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(nowhere), PRF_CLIENT);
+  DeleteDC(nowhere);
+}
+
 static void InsertDesktopItems() {
   for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
     DesktopItem& record = DesktopItemTable.items[i];
@@ -76,6 +87,7 @@ static void InsertDesktopItems() {
     item.lParam = static_cast<LPARAM>(i);
     LRESULT index = SendMessageA(MirrorListView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     record.listIndex = static_cast<LONG>(index);
+    if (i == 0) LayOutOnce();
     SendMessageA(MirrorListView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
                  MAKELPARAM(LOWORD(record.x), LOWORD(record.y)));
   }
@@ -116,6 +128,8 @@ static void OnCreate(HWND mirror) {
 }
 
 static void OnDestroy() {
+  FreeIconLayer();
+  FreeMirrorPicture();
   if (DesktopItemTable.imageList != nullptr) ImageList_Destroy(DesktopItemTable.imageList);
   DesktopItemTable.imageList = nullptr;
   DesktopItemTable.count = 0;
@@ -136,6 +150,9 @@ LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_DESTROY:
       OnDestroy();
+      return 0;
+    case WM_DRAW_ICON_LAYER:
+      DrawIconLayer();
       return 0;
     case WM_NOTIFY:
       if (IsLabelEditStart(lParam)) return TRUE;  // refused
