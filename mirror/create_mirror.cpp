@@ -101,6 +101,6 @@ int CreateMirror(HWND owner) {
 
   MakeMirrorPicture();
   // The icon layer is drawn once the build has returned, while the new mirror waits hidden.
-  PostMessageA(MirrorWindow, WM_DRAW_ICON_LAYER, 0, 0);
+  SetTimer(MirrorWindow, ICON_LAYER_TIMER, ICON_LAYER_DELAY_MS, nullptr);
   return 1;
 }

@@ -1,4 +1,4 @@
-// Drawing the icon layer: the list view prints its items into two pictures of the mirror's size,
+// Drawing the icon layer: the list view prints its items into two pictures of the area they cover,
 // one black and one white, and the pixels where the two still show black and white are left out.
 #include "mirror/icon_layer.h"
 
@@ -40,6 +40,17 @@ static DWORD Through(DWORD overBlack, DWORD overWhite) {
   return through;
 }
 
+// The part of the client area that the items cover: the list view's bounding rectangle of all its
+// items. Only this part is printed and looked through.
+static RECT ItemArea() {
+  RECT client = {0, 0, DesktopRect.width, DesktopRect.height};
+  RECT view = {};
+  RECT area = {};
+  if (!SendMessageA(MirrorListView, LVM_GETVIEWRECT, 0, reinterpret_cast<LPARAM>(&view))) return client;
+  IntersectRect(&area, &view, &client);
+  return area;
+}
+
 static size_t CountUnclear(const PixelStrip& black, const PixelStrip& white, LONG width, LONG height) {
   size_t count = 0;
   for (LONG y = 0; y < height; ++y) {
@@ -50,7 +61,10 @@ static size_t CountUnclear(const PixelStrip& black, const PixelStrip& white, LON
   return count;
 }
 
-static void CollectRuns(const PixelStrip& black, const PixelStrip& white, LONG width, LONG height) {
+// The strips hold the area, its top-left corner at their (0, 0).
+static void CollectRuns(const PixelStrip& black, const PixelStrip& white, const RECT& area) {
+  LONG width = area.right - area.left;
+  LONG height = area.bottom - area.top;
   size_t unclear = CountUnclear(black, white, width, height);
   IconLayer.overBlack.reserve(unclear);
   IconLayer.through.reserve(unclear);
@@ -63,7 +77,7 @@ static void CollectRuns(const PixelStrip& black, const PixelStrip& white, LONG w
         inRun = false;
         continue;
       }
-      if (!inRun) IconLayer.runs.push_back({y, x, 0, IconLayer.overBlack.size()});
+      if (!inRun) IconLayer.runs.push_back({area.top + y, area.left + x, 0, IconLayer.overBlack.size()});
       inRun = true;
       ++IconLayer.runs.back().length;
       IconLayer.overBlack.push_back(overBlack[x] & COLOUR_BITS);
@@ -72,20 +86,30 @@ static void CollectRuns(const PixelStrip& black, const PixelStrip& white, LONG w
   }
 }
 
+// The list view's items over a strip of the area's size, drawn where they stand in the client area.
+static void PrintItems(const PixelStrip& strip, const RECT& area) {
+  POINT origin = {};
+  SetWindowOrgEx(strip.Dc(), area.left, area.top, &origin);
+  SendMessageA(MirrorListView, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(strip.Dc()), PRF_CLIENT);
+  SetWindowOrgEx(strip.Dc(), origin.x, origin.y, nullptr);
+}
+
 bool DrawIconLayer() {
   if (IconLayer.drawn) return true;
-  LONG width = DesktopRect.width;
-  LONG height = DesktopRect.height;
-  if (MirrorListView == nullptr || width <= 0 || height <= 0 || !CopyIsUntouched()) return false;
-  PixelStrip black(width, height, BLACK_PIXEL);
-  PixelStrip white(width, height, WHITE_PIXEL);
-  if (!black.Usable() || !white.Usable()) return false;
-  for (const PixelStrip* picture : {&black, &white}) {
-    SendMessageA(MirrorListView, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->Dc()), PRF_CLIENT);
-  }
-  GdiFlush();
+  if (MirrorListView == nullptr || !CopyIsUntouched()) return false;
+  RECT area = ItemArea();
+  LONG width = area.right - area.left;
+  LONG height = area.bottom - area.top;
   FreeIconLayer();
-  CollectRuns(black, white, width, height);
+  if (width > 0 && height > 0) {
+    PixelStrip black(width, height, BLACK_PIXEL);
+    PixelStrip white(width, height, WHITE_PIXEL);
+    if (!black.Usable() || !white.Usable()) return false;
+    PrintItems(black, area);
+    PrintItems(white, area);
+    GdiFlush();
+    CollectRuns(black, white, area);
+  }
   IconLayer.drawn = true;
   return true;
 }

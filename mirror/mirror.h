@@ -53,11 +53,16 @@ extern HWND PreviousForegroundWindow;
 extern LONG LastSelectedItem;
 constexpr LONG NO_SELECTED_ITEM = -1;
 
-// Posted to MirrorWindow by each build: draw the icon layer (icon_layer.h).
-constexpr UINT WM_DRAW_ICON_LAYER = WM_APP + 1;
+// Each build has MirrorWindow draw the icon layer (icon_layer.h) on this timer: a timer comes only
+// when no other message waits, so a build that is closed again at once (a refresh) draws none.
+constexpr UINT_PTR ICON_LAYER_TIMER = 1;
+constexpr UINT ICON_LAYER_DELAY_MS = USER_TIMER_MINIMUM;
 
 int CreateMirror(HWND owner);
 LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Fills the empty MirrorListView with one item per table record, at the record's place (part of
+// MirrorWindow's creation; the benchmark times it alone).
+void FillMirrorListView();
 void CaptureDesktopSnapshot();
 void FreeDesktopSnapshot();
 // Makes MirrorPicture at DesktopRect's size (at each build); released with the mirror.

@@ -125,7 +125,7 @@ static void RecordFinalListIndexes() {
 
 // The list view redraws after every insertion and move unless told not to; the whole fill is
 // drawn once at the end.
-static void FillMirrorListView() {
+void FillMirrorListView() {
   SendMessageA(MirrorListView, WM_SETREDRAW, FALSE, 0);
   InsertDesktopItems();
   RecordFinalListIndexes();
@@ -167,7 +167,9 @@ LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
       OnDestroy();
       return 0;
-    case WM_DRAW_ICON_LAYER:
+    case WM_TIMER:
+      if (wParam != ICON_LAYER_TIMER) break;
+      KillTimer(window, ICON_LAYER_TIMER);
       DrawIconLayer();
       return 0;
     case WM_NOTIFY:

@@ -35,6 +35,11 @@ static void AddItem(HWND listView, LRESULT item, const RECT& area, ChangedAreas&
   changed.rects[changed.count++] = part;
 }
 
+static bool IsSelected(HWND listView, LRESULT item) {
+  return SendMessageA(listView, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_SELECTED) != 0;
+}
+
+// The selected items, then the focused and the hot one unless they are among them.
 static ChangedAreas FindChangedAreas(HWND listView, const RECT& area) {
   ChangedAreas changed;
   LRESULT item = NO_ITEM;
@@ -42,9 +47,9 @@ static ChangedAreas FindChangedAreas(HWND listView, const RECT& area) {
                                                   LVNI_SELECTED)) != NO_ITEM)
     AddItem(listView, item, area, changed);
   LRESULT focused = SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(NO_ITEM), LVNI_FOCUSED);
-  if (focused != NO_ITEM) AddItem(listView, focused, area, changed);
+  if (focused != NO_ITEM && !IsSelected(listView, focused)) AddItem(listView, focused, area, changed);
   LRESULT hot = SendMessageA(listView, LVM_GETHOTITEM, 0, 0);
-  if (hot != NO_ITEM) AddItem(listView, hot, area, changed);
+  if (hot != NO_ITEM && hot != focused && !IsSelected(listView, hot)) AddItem(listView, hot, area, changed);
   return changed;
 }
 
