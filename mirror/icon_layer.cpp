@@ -110,8 +110,9 @@ bool DrawIconLayer() {
     GdiFlush();
     CollectRuns(black, white, area);
   }
-  IconLayer.drawn = true;
-  return true;
+  // Items that printed nothing leave the drawing to the list view itself.
+  IconLayer.drawn = !IconLayer.runs.empty() || SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0) == 0;
+  return IconLayer.drawn;
 }
 
 void FreeIconLayer() {
