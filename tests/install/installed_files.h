@@ -25,10 +25,6 @@ void RemoveFolder(const std::string& folder);
 // The volume serial and file index of a file: another file at the same path has other ones.
 unsigned long long FileIdentity(const std::string& path);
 
-// A file's last-write time in 100 ns steps since 1601 (0 when it cannot be read), and setting it.
-unsigned long long LastWriteTime(const std::string& path);
-void SetLastWriteTime(const std::string& path, unsigned long long time);
-
 // "MAJOR.MINOR" of the binary's fixed file version; empty when it has none.
 std::string FixedFileVersion(const std::string& path);
 
