@@ -2,11 +2,13 @@
 // start-up refresh timer, the refresh command, and the end of the program or of the session.
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <cstring>
 
 #include "app/tray_icon.h"
 #include "res/resource.h"
+#include "testbed/recorder/pump.h"
 #include "tests/core/velmo_fixture.h"
 
 constexpr char TEST_MAIN_CLASS[] = "Velmo Main Under Test";
@@ -339,4 +341,95 @@ TEST_F(MainWindowTest, ShellRestartAddsTheTrayIconAgainAndRebuildsTheMirror) {
   EXPECT_NE(nullptr, MirrorWindow);
   EXPECT_EQ(0, IsMirrorVisible);
   EXPECT_TRUE(KillTimer(MainWindow, STARTUP_REFRESH_TIMER)) << "the delayed refresh is armed again";
+}
+
+// Windows of another program: the one in front at the last show, and the one in front now.
+TEST_F(MainWindowTest, RebuildsLeaveTheWindowInFrontWhereItIs) {
+  Settings.MoveWindow = 1;
+  HWND earlier = CreateWindowExA(0, "STATIC", "earlier", WS_POPUP | WS_VISIBLE, 100, 100, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+  HWND now = CreateWindowExA(0, "STATIC", "now", WS_POPUP | WS_VISIBLE, 400, 100, 200, 100, nullptr, nullptr,
+                             nullptr, nullptr);
+  SetForegroundWindow(earlier);
+  Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
+  // (Under Wine a re-selection click taken after the hide would activate the parked mirror.)
+  ASSERT_TRUE(testbed::WaitUntil([] { return ListView_GetSelectedCount(MirrorListView) > 0; }, 5000));
+  Command(IDM_TOGGLE_MIRROR, MIRROR_HIDE);
+  ASSERT_EQ(earlier, GetForegroundWindow()) << "the hide gave it back";
+  SetForegroundWindow(now);
+
+  Command(IDM_REFRESH, 0);
+  EXPECT_EQ(now, GetForegroundWindow()) << "after a refresh";
+  HWND built = MirrorWindow;
+  SendMessageA(MainWindow, WM_DISPLAYCHANGE, 32, 0);
+  ASSERT_TRUE(testbed::WaitUntil([&] { return MirrorWindow != built && MirrorWindow != nullptr; }, 5000));
+  EXPECT_EQ(now, GetForegroundWindow()) << "after a display change";
+  DestroyWindow(now);
+  DestroyWindow(earlier);
+}
+
+// Ends a wait that would never end, so that the test fails instead of hanging.
+static void CALLBACK EndEndlessWait(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  PostQuitMessage(1);
+}
+
+TEST_F(MainWindowTest, RefreshArrivingWhileAShowRebuildsTheMirrorLeavesTheShowComplete) {
+  HWND old = MirrorWindow;
+  MirrorIsStale = true;                                  // the show builds the mirror first
+  PostMessageA(MainWindow, WM_COMMAND, IDM_REFRESH, 0);  // dispatched by the show's wait
+  UINT_PTR safetyNet = SetTimer(nullptr, 0, 10000, EndEndlessWait);
+  Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
+  KillTimer(nullptr, safetyNet);
+  MSG quit;
+  EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the show's wait never ended";
+  EXPECT_FALSE(IsWindow(old));
+  EXPECT_EQ(1, IsMirrorVisible);
+  EXPECT_TRUE(IsWindowVisible(MirrorWindow));
+}
+
+// A window that draws its own title bar: its client area is the whole window, as browsers have it.
+static LRESULT CALLBACK OwnTitleBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCALCSIZE && wParam) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(MainWindowTest, OnlyAFullScreenProgramInFrontKeepsTheTriggersQuiet) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = OwnTitleBarProc;
+  windowClass.hInstance = AppInstance;
+  windowClass.lpszClassName = "Program In Front";
+  RegisterClassA(&windowClass);
+  const WPARAM trigger = MAKEWPARAM(IDM_TOGGLE_MIRROR, TRIGGER_REQUEST_SOURCE);
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  struct Case {
+    const char* what;
+    DWORD style;
+    int size;  // 1: covers the monitor, 2: half its width and height
+    WPARAM request;
+    LONG shown;
+  };
+  const Case cases[] = {
+      {"trigger over a borderless window on the whole monitor", WS_POPUP, 1, trigger, 0},
+      {"trigger over a maximised-like captioned, sizable window", WS_OVERLAPPEDWINDOW, 1, trigger, 1},
+      {"trigger over a smaller borderless window", WS_POPUP, 2, trigger, 1},
+      {"tray icon over the borderless one", WS_POPUP, 1, IDM_TOGGLE_MIRROR, 1},
+      {"second start over the borderless one", WS_POPUP, 1, MIRROR_REQUEST_WPARAM, 1}};
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    HWND front =
+        CreateWindowExA(0, windowClass.lpszClassName, "", test.style | WS_VISIBLE, 0, 0, width / test.size,
+                        height / test.size, nullptr, nullptr, AppInstance, nullptr);
+    SetForegroundWindow(front);
+    ASSERT_EQ(front, GetForegroundWindow());
+    FakeVmh::ClearCalls();
+    Command(test.request, MIRROR_SHOW);
+    EXPECT_EQ(test.shown, IsMirrorVisible);
+    if (!test.shown) {
+      EXPECT_EQ("==全画面のため無視==\r\n", FakeVmh::Traces().at(0));
+    }
+    Command(MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+    DestroyWindow(front);
+  }
 }
