@@ -93,7 +93,7 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       OpenAboutDialog(window);
       return 0;
     case IDM_HELP:
-      OpenUrl(HomePageUrl);
+      OpenHomePage();
       return 0;
   }
   return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
