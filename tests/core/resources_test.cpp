@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "app/ui_language.h"
 #include "res/resource.h"
 #include "tests/core/velmo_fixture.h"
 
@@ -77,3 +78,27 @@ TEST(Resources, ManifestSelectsCommonControlsVersion6) {
 }
 
 TEST(Resources, ManifestMakesTheProgramDpiAware) { EXPECT_TRUE(IsProcessDPIAware()); }
+
+// Japanese texts need the Japanese interface language and code page 932 together; the double-press
+// key of a first start is Non-convert on a Japanese keyboard only.
+TEST(Resources, LanguageAndFirstStartKeyFollowTheSystem) {
+  const LANGID japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN);
+  struct System {
+    LANGID language;
+    UINT codePage;
+    int keyboardType;
+    LANGID uiLanguage;
+    DWORD firstKey;
+  };
+  const System systems[] = {
+      {japanese, 932, JAPANESE_KEYBOARD_TYPE, JAPANESE_UI, VK_NONCONVERT},
+      {japanese, 1252, 4, ENGLISH_UI, VK_CONTROL},
+      {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), 932, JAPANESE_KEYBOARD_TYPE, ENGLISH_UI, VK_NONCONVERT},
+      {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), 1252, 4, ENGLISH_UI, VK_CONTROL},
+      {MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN), 949, 8, ENGLISH_UI, VK_CONTROL}};
+  for (const System& system : systems) {
+    SCOPED_TRACE(testing::Message() << std::hex << system.language << " " << std::dec << system.codePage);
+    EXPECT_EQ(system.uiLanguage, UiLanguageFor(system.language, system.codePage));
+    EXPECT_EQ(system.firstKey, FirstStartDoublePressKey(system.keyboardType));
+  }
+}
