@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/app.h"
+#include "app/full_screen.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_text.h"
 #include "hooklib/trace.h"
@@ -24,14 +25,19 @@ static bool WantsShow(LPARAM request) {
   return IsMirrorVisible != 1;
 }
 
-// Closes MirrorWindow, dispatches messages until it is gone, and builds it again from the desktop
-// as it is now; the new mirror is hidden, and the tray icon says so. False when the quit message
-// came first: it is posted again so that the program still ends, and nothing is rebuilt.
+// Closes MirrorWindow, dispatches messages until that window is gone, and builds it again from the
+// desktop as it is now; the new mirror is hidden, and the tray icon says so. A shown mirror is
+// hidden first, so that the foreground goes back where a hide sends it. A rebuild dispatched by the
+// wait (a refresh, a shell restart) builds the new mirror itself; this one then builds none. False
+// when the quit message came first: it is posted again so that the program still ends, and nothing
+// is rebuilt.
 static bool RebuildMirror(HWND window) {
+  if (IsMirrorVisible == 1) HideMirror();
+  HWND closing = MirrorWindow;
   // (A null window would make the close a message to this thread.)
-  if (MirrorWindow != nullptr) PostMessageA(MirrorWindow, WM_CLOSE, 0, 0);
+  if (closing != nullptr) PostMessageA(closing, WM_CLOSE, 0, 0);
   MSG msg = {};
-  while (FindWindowA(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE) != nullptr) {
+  while (closing != nullptr && IsWindow(closing)) {
     if (!GetMessageA(&msg, nullptr, 0, 0)) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
@@ -39,6 +45,7 @@ static bool RebuildMirror(HWND window) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  if (MirrorWindow != nullptr) return true;
   LookUpDesktopHandles();
   MirrorIsStale = false;
   if (!CreateMirror(MainWindow)) PostMessageA(window, WM_CLOSE, 0, 0);
@@ -51,7 +58,10 @@ static bool RebuildMirror(HWND window) {
 static void ToggleMirror(HWND window, LPARAM request) {
   if (WantsShow(request)) {
     Trace("==表示へ!==\r\n");
-    if (IsMirrorVisible != 1 && DesktopChangedSinceBuild() && !RebuildMirror(window)) return;
+    if (IsMirrorVisible != 1 && DesktopChangedSinceBuild() && !RebuildMirror(window)) {
+      Trace("==表示を中止==\r\n");  // the program is ending
+      return;
+    }
     ShowMirror();
     SetTrayIcon(TRAY_STATE_ACTIVE);
   } else {
@@ -64,6 +74,10 @@ static void ToggleMirror(HWND window, LPARAM request) {
 static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
     case IDM_TOGGLE_MIRROR:
+      if (HIWORD(wParam) == TRIGGER_REQUEST_SOURCE && FullScreenProgramInFront()) {
+        Trace("==全画面のため無視==\r\n");
+        return 0;
+      }
       ToggleMirror(window, lParam);
       return 0;
     case IDM_EXIT:
@@ -79,7 +93,7 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       OpenAboutDialog(window);
       return 0;
     case IDM_HELP:
-      OpenUrl(HomePageUrl);
+      OpenHomePage();
       return 0;
   }
   return DefWindowProcA(window, WM_COMMAND, wParam, lParam);

@@ -3,20 +3,11 @@
 #include "app/ui_language.h"
 #include "res/resource.h"
 
-constexpr char SHOW_MENU_TEXT[] = "ヴェルモを表示(&D)";
-constexpr char PUT_BACK_MENU_TEXT[] = "ヴェルモを戻す(&R)";
-// English texts go in as UTF-16, so they read right whatever the ANSI code page.
-constexpr wchar_t SHOW_MENU_TEXT_ENGLISH[] = L"&Show Velmo";
-constexpr wchar_t PUT_BACK_MENU_TEXT_ENGLISH[] = L"&Hide Velmo";
-
 constexpr UINT TOGGLE_ITEM_FLAGS = MF_BYCOMMAND | MF_STRING;
+constexpr int MENU_TEXT_SIZE = 64;
 
 void SetToggleItemText(HMENU popup, bool mirrorShown) {
-  if (IsJapaneseUi()) {
-    ModifyMenuA(popup, IDM_TOGGLE_MIRROR, TOGGLE_ITEM_FLAGS, IDM_TOGGLE_MIRROR,
-                mirrorShown ? PUT_BACK_MENU_TEXT : SHOW_MENU_TEXT);
-  } else {
-    ModifyMenuW(popup, IDM_TOGGLE_MIRROR, TOGGLE_ITEM_FLAGS, IDM_TOGGLE_MIRROR,
-                mirrorShown ? PUT_BACK_MENU_TEXT_ENGLISH : SHOW_MENU_TEXT_ENGLISH);
-  }
+  char text[MENU_TEXT_SIZE];
+  LoadUiString(mirrorShown ? IDS_PUT_BACK_MIRROR : IDS_SHOW_MIRROR, text, sizeof text);
+  ModifyMenuA(popup, IDM_TOGGLE_MIRROR, TOGGLE_ITEM_FLAGS, IDM_TOGGLE_MIRROR, text);
 }

@@ -1,17 +1,20 @@
 // The language of the user interface: Japanese on systems whose user interface language is
-// Japanese, English everywhere else. Chosen once when the program starts; the trace texts are
-// Japanese in both.
+// Japanese and whose ANSI code page is 932, English everywhere else. Chosen once when the program
+// starts; the trace texts are Japanese in both. The texts are handed to the "A" functions, so a
+// Japanese text needs the Japanese code page; the English ones are plain ASCII.
 #pragma once
 
 #include <windows.h>
 
 constexpr LANGID JAPANESE_UI = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 constexpr LANGID ENGLISH_UI = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+constexpr UINT JAPANESE_CODE_PAGE = 932;
 
-// The interface language for a system whose user interface language is systemLanguage.
-LANGID UiLanguageFor(LANGID systemLanguage);
+// The interface language for a system whose user interface language is systemLanguage and whose
+// ANSI code page is ansiCodePage.
+LANGID UiLanguageFor(LANGID systemLanguage, UINT ansiCodePage);
 
-// The language in use, from the user's interface language at start-up.
+// The language in use, from the user's interface language and the ANSI code page at start-up.
 extern const LANGID UiLanguage;
 inline bool IsJapaneseUi() { return UiLanguage == JAPANESE_UI; }
 
@@ -19,3 +22,6 @@ inline bool IsJapaneseUi() { return UiLanguage == JAPANESE_UI; }
 // A resource missing in that language is taken in Japanese.
 HMENU LoadUiMenu(int id);
 INT_PTR UiDialogBox(int id, HWND owner, DLGPROC procedure);
+// The string-table text `id` in the language in use, in the ANSI code page, cut to size bytes with
+// its terminator; empty when there is none or it does not fit.
+void LoadUiString(UINT id, char* text, int size);

@@ -27,6 +27,11 @@ static_assert(offsetof(DesktopItem, image) == 136, "image at 136");
 static_assert(offsetof(DesktopItem, reserved) == 140, "reserved at 140");
 static_assert(offsetof(DesktopItem, listIndex) == 144, "listIndex at 144");
 
+// The high word of wParam in the library's requests (WM_COMMAND IDM_TOGGLE_MIRROR), so that the
+// program can tell a trigger from the tray icon (0) and from its own requests (1): only a trigger
+// keeps quiet while a full-screen program is in front.
+constexpr WORD TRIGGER_REQUEST_SOURCE = 2;
+
 extern "C" {
 BOOL WINAPI InitDLL(HWND notifyWindow);
 BOOL WINAPI TermDLL(void);

@@ -1,19 +1,41 @@
 ; What the installer and the uninstaller share: the page language, ending a running Velmo, and
-; moving a file that another process holds out of the way.
+; removing a hook library that the shell still holds.
 !define VELMO_WINDOW_CLASS "Velmo Main"
 !define VELMO_WINDOW_TITLE "Velmo"
 !define IDM_EXIT 40002
 !ifndef SYNCHRONIZE
   !define SYNCHRONIZE 0x00100000
 !endif
+!ifndef WAIT_OBJECT_0
+  !define WAIT_OBJECT_0 0
+!endif
+!define WAIT_TIMEOUT 258
 !define EXIT_WAIT_MS 10000
+; The shell lets go of a hook library when its threads next wake after the hook is gone: they are
+; woken by a broadcast, then the library is tried this long before it counts as held.
+!define SMTO_ABORTIFHUNG 2
+!define BROADCAST_TIMEOUT_MS 1000
+!define RELEASE_WAIT_MS 5000
+!define RELEASE_POLL_MS 250
 !define LANG_PRIMARY_MASK 0x3FF
 !define LANG_JAPANESE_PRIMARY 0x11
 !define LANGID_JAPANESE 1041
 !define LANGID_ENGLISH 1033
 !define RUNONCE_KEY "Software\Microsoft\Windows\CurrentVersion\RunOnce"
+; Exit codes besides 0: Velmo did not end (nothing was changed); the update is done once the user
+; signs out and in again (ERROR_SUCCESS_REBOOT_REQUIRED, as deployment tools know it).
+!define EXIT_VELMO_STILL_RUNNING 3
+!define EXIT_SIGN_OUT_TO_FINISH 3010
 
 Var EndedRunningCopy
+; The hook library that the shell still held, renamed beside itself; empty when none.
+Var MovedLibrary
+
+; Deletes FILE at the next sign-in with cmd.exe, followed by COMMAND when it is not empty.
+!macro DELETE_AT_SIGN_IN FILE COMMAND
+  ${GetFileName} "${FILE}" $0
+  WriteRegStr HKCU "${RUNONCE_KEY}" "Velmo $0" '"$SYSDIR\cmd.exe" /c del /f /q "${FILE}"${COMMAND}'
+!macroend
 
 !macro RUNNING_COPY_FUNCTIONS UN
 ; Japanese pages when the user's interface language is Japanese, English elsewhere.
@@ -27,7 +49,9 @@ Function ${UN}ChooseLanguage
   ${EndIf}
 FunctionEnd
 
-; Asks a running Velmo to end, as its own Exit command does, and waits for its process to end.
+; Asks a running Velmo to end, as its own Exit command does, and waits until its process has ended.
+; A copy that does not end (or whose process cannot be waited for) stops the run here, before
+; anything is changed: a message, or in a silent run the exit code EXIT_VELMO_STILL_RUNNING.
 Function ${UN}EndRunningCopy
   StrCpy $EndedRunningCopy 0
   FindWindow $0 "${VELMO_WINDOW_CLASS}" "${VELMO_WINDOW_TITLE}"
@@ -37,43 +61,54 @@ Function ${UN}EndRunningCopy
   DetailPrint "$(EndingVelmo)"
   System::Call 'user32::GetWindowThreadProcessId(p r0, *i 0 r1)'
   System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
-  System::Call 'user32::PostMessage(p r0, i ${WM_COMMAND}, p ${IDM_EXIT}, p 0)'
+  StrCpy $3 ${WAIT_TIMEOUT}
   ${If} $2 P<> 0
+    System::Call 'user32::PostMessage(p r0, i ${WM_COMMAND}, p ${IDM_EXIT}, p 0)'
     System::Call 'kernel32::WaitForSingleObject(p r2, i ${EXIT_WAIT_MS}) i .r3'
     System::Call 'kernel32::CloseHandle(p r2)'
+  ${EndIf}
+  ${If} $3 <> ${WAIT_OBJECT_0}
+    MessageBox MB_ICONSTOP "$(VelmoDidNotEnd)" /SD IDOK
+    SetErrorLevel ${EXIT_VELMO_STILL_RUNNING}
+    Abort
   ${EndIf}
   StrCpy $EndedRunningCopy 1
 FunctionEnd
 
-; Removes the file $R9. Windows refuses to delete a library that a process has loaded (the shell
-; keeps the hook library after Velmo has ended) but lets it be renamed: such a file moves into the
-; temporary folder, or beside itself, and is deleted at the next sign-in.
-Function ${UN}MoveAsideHeldFile
+; Deletes the hook library $R9. Windows refuses to delete a library that a process has loaded, and
+; the shell keeps the hook library until its threads wake after Velmo has ended: they are woken and
+; given a few seconds. A library still held then is renamed beside itself (a rename in one folder
+; never copies) into $MovedLibrary, for the caller to have it deleted at the next sign-in.
+Function ${UN}RemoveHookLibrary
+  StrCpy $MovedLibrary ""
   ${IfNot} ${FileExists} "$R9"
     Return
   ${EndIf}
-  ClearErrors
-  Delete "$R9"
-  ${IfNot} ${Errors}
-    Return
-  ${EndIf}
-  GetTempFileName $0
+  System::Call 'user32::SendMessageTimeout(p ${HWND_BROADCAST}, i ${WM_NULL}, p 0, p 0, i ${SMTO_ABORTIFHUNG}, i ${BROADCAST_TIMEOUT_MS}, *p .r0)'
+  StrCpy $1 0
+  ${Do}
+    ClearErrors
+    Delete "$R9"
+    ${IfNot} ${Errors}
+      Return
+    ${EndIf}
+    ${If} $1 >= ${RELEASE_WAIT_MS}
+      ${Break}
+    ${EndIf}
+    Sleep ${RELEASE_POLL_MS}
+    IntOp $1 $1 + ${RELEASE_POLL_MS}
+  ${Loop}
+  ${GetParent} "$R9" $0
+  GetTempFileName $0 "$0"
   Delete "$0"
   ClearErrors
   Rename "$R9" "$0"
-  ${If} ${Errors}
-    StrCpy $0 "$R9.old"
-    Delete "$0"
-    ClearErrors
-    Rename "$R9" "$0"
-  ${EndIf}
   ${If} ${Errors}
     DetailPrint "$(CannotMoveFile) $R9"
     Return
   ${EndIf}
   DetailPrint "$(MovedHeldFile) $0"
-  ${GetFileName} "$0" $1
-  WriteRegStr HKCU "${RUNONCE_KEY}" "Velmo $1" '"$SYSDIR\cmd.exe" /c del /f /q "$0"'
+  StrCpy $MovedLibrary "$0"
 FunctionEnd
 !macroend
 

@@ -16,6 +16,7 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include x64.nsh
 !include FileFunc.nsh
+!include Sections.nsh
 !include "running_copy.nsh"
 
 !define PRODUCT "Velmo"
@@ -26,6 +27,14 @@ SetCompressor /SOLID lzma
 !define PUBLISHER_KEY "Software\Morvane"
 !define UNINSTALLER "uninstall.exe"
 !define SHORTCUT "$SMPROGRAMS\Velmo.lnk"
+
+; With a signing command (scripts/package passes one when it signs), the uninstaller that the setup
+; writes is signed too.
+!ifdef SIGN_COMMAND
+  !uninstfinalize '"${SIGN_COMMAND}" "%1"' = 0
+!endif
+
+Var FinishText
 
 Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
@@ -50,10 +59,13 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2005 Morvane. All rights
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\velmo.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "$(StartNow)"
+!define MUI_FINISHPAGE_TEXT "$FinishText"
 
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_PRE ChooseFinishText
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW OfferStartOnlyWhenComplete
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -67,7 +79,10 @@ Section "-${PRODUCT}" ProgramSection
   Call EndRunningCopy
   SetOutPath "$INSTDIR"
   StrCpy $R9 "$INSTDIR\vmh.dll"
-  Call MoveAsideHeldFile
+  Call RemoveHookLibrary
+  ${If} $MovedLibrary != ""
+    !insertmacro DELETE_AT_SIGN_IN "$MovedLibrary" ""
+  ${EndIf}
   File "${BIN_DIR}/velmo.exe"
   File "${BIN_DIR}/vmh.dll"
   SetOutPath "$INSTDIR\html"
@@ -111,18 +126,42 @@ Function .onInit
 !endif
 FunctionEnd
 
-; An update that ended a running copy starts the new one, also when nobody watches.
+; An update that ended a running copy starts the new one, also when nobody watches; but while the
+; shell still holds the old hook library, a new Velmo would hook the shell with that old image, so
+; the update then finishes at the next sign-in.
 Function .onInstSuccess
-  ${If} ${Silent}
+  ${If} $MovedLibrary != ""
+    SetErrorLevel ${EXIT_SIGN_OUT_TO_FINISH}
+  ${ElseIf} ${Silent}
   ${AndIf} $EndedRunningCopy == 1
     Exec '"$INSTDIR\velmo.exe"'
+  ${EndIf}
+FunctionEnd
+
+Function ChooseFinishText
+  ${If} $MovedLibrary == ""
+    StrCpy $FinishText "$(MUI_TEXT_FINISH_INFO_TEXT)"
+  ${ElseIf} ${SectionIsSelected} ${SignInSection}
+    StrCpy $FinishText "$(SignOutToFinish) $(StartsAtSignIn)"
+  ${Else}
+    StrCpy $FinishText "$(SignOutToFinish) $(StartFromStartMenu)"
+  ${EndIf}
+FunctionEnd
+
+Function OfferStartOnlyWhenComplete
+  ${If} $MovedLibrary != ""
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
   ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
   Call un.EndRunningCopy
   StrCpy $R9 "$INSTDIR\vmh.dll"
-  Call un.MoveAsideHeldFile
+  Call un.RemoveHookLibrary
+  ${If} $MovedLibrary != ""
+    !insertmacro DELETE_AT_SIGN_IN "$MovedLibrary" ' & rmdir "$INSTDIR"'
+  ${EndIf}
   Delete "$INSTDIR\velmo.exe"
   Delete "$INSTDIR\html\help.css"
   Delete "$INSTDIR\html\option.html"
@@ -133,7 +172,7 @@ Section "Uninstall"
   Delete "${SHORTCUT}"
   DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  MessageBox MB_YESNO|MB_ICONQUESTION "$(RemoveSettings)" /SD IDNO IDNO keep_settings
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(RemoveSettings)" /SD IDNO IDNO keep_settings
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKCU "${PUBLISHER_KEY}"
 keep_settings:

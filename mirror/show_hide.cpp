@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/app.h"
+#include "app/window_state.h"
 #include "mirror/icon_layer.h"
 #include "mirror/mirror.h"
 #include "settings/settings.h"
@@ -60,13 +61,19 @@ static void RememberSelectedItem() {
   }
 }
 
+// A window that can take the foreground without surprising anyone: shown where the user can see it
+// (not minimised, not cloaked on another virtual desktop), enabled, and answering (a hung window
+// would take the foreground and show nothing new).
+static bool CanTakeForeground(HWND window) {
+  return window != nullptr && IsWindowVisible(window) && IsWindowEnabled(window) && !IsIconic(window) &&
+         !IsWindowCloaked(window) && !IsHungAppWindow(window);
+}
+
 // The first window in the Z order that the system itself would activate in the parked mirror's
-// place: visible, enabled, top-level, not a tool window, not ours.
+// place: top-level, not a tool window, not ours, and able to take the foreground.
 static HWND NextWindowToActivate() {
   for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
-    if (window == MirrorWindow || window == MainWindow || !IsWindowVisible(window) ||
-        !IsWindowEnabled(window) || IsIconic(window))
-      continue;
+    if (window == MirrorWindow || window == MainWindow || !CanTakeForeground(window)) continue;
     LONG_PTR extended = GetWindowLongPtrA(window, GWL_EXSTYLE);
     if ((extended & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) == 0) return window;
   }
@@ -74,10 +81,12 @@ static HWND NextWindowToActivate() {
 }
 
 // A parked mirror stays visible, so nothing takes the foreground from it by itself; kept, keys
-// typed later would go on to the desktop. The window that had it before the show gets it back,
-// else the one the system would choose, else no window at all.
+// typed later would go on to the desktop. Only a mirror that holds the foreground gives it away
+// (a new mirror's first hide, or a mirror the user has left, has nothing to give): to the window
+// that had it before this show, else the one the system would choose, else no window at all.
 static void GiveForegroundAway() {
-  if (PreviousForegroundWindow != nullptr) SetForegroundWindow(PreviousForegroundWindow);
+  if (GetForegroundWindow() != MirrorWindow) return;
+  if (CanTakeForeground(PreviousForegroundWindow)) SetForegroundWindow(PreviousForegroundWindow);
   if (GetForegroundWindow() != MirrorWindow) return;
   HWND next = NextWindowToActivate();
   if (next != nullptr) SetForegroundWindow(next);
@@ -125,6 +134,8 @@ int HideMirror() {
   } else {
     ShowWindow(MirrorWindow, SW_HIDE);
   }
+  // The window to give the foreground back to belongs to one show.
+  PreviousForegroundWindow = nullptr;
   return 1;
 }
 

@@ -40,3 +40,20 @@
 
 // About dialog controls
 #define IDC_HOMEPAGE 1013
+
+// Strings: the tray menu's first item as it follows the mirror
+#define IDS_SHOW_MIRROR 200
+#define IDS_PUT_BACK_MIRROR 201
+
+// Strings: the names of the keys that the options dialog lists
+#define IDS_KEY_CTRL 210
+#define IDS_KEY_SHIFT 211
+#define IDS_KEY_ALT 212
+#define IDS_KEY_INSERT 213
+#define IDS_KEY_CAPS_LOCK 214
+#define IDS_KEY_KANA 215
+#define IDS_KEY_CONVERT 216
+#define IDS_KEY_NONCONVERT 217
+#define IDS_KEY_F13 218
+#define IDS_KEY_F14 219
+#define IDS_KEY_F15 220

@@ -24,7 +24,7 @@ static void OnAboutCommand(HWND dialog, WPARAM command) {
       EndDialog(dialog, static_cast<INT_PTR>(command));
       break;
     case IDC_HOMEPAGE:
-      OpenUrl(HomePageUrl);
+      OpenHomePage();
       break;
     default:
       break;

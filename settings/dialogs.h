@@ -17,3 +17,6 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 int OpenUrl(const char* target);
 void OpenHelpPage();
+// The product home page; the installed help page of the language in use when the build was given
+// none.
+void OpenHomePage();

@@ -10,7 +10,8 @@
 #include "app/ui_language.h"
 #include "settings/launch.h"
 
-const char HomePageUrl[] = VELMO_HOME_PAGE_URL;
+// Given when the release is built (VELMO_HOME_URL); empty when none was.
+const char HomePageUrl[] = VELMO_HOME_URL;
 
 constexpr char HELP_PAGE_FOLDER[] = "html\\";
 constexpr char HELP_PAGE_NAME[] = "option";
@@ -42,4 +43,12 @@ void OpenHelpPage() {
   char page[MAX_PATH];
   if (!BuildHelpPagePath(program, page, sizeof page)) return;
   OpenUrl(page);
+}
+
+void OpenHomePage() {
+  if (HomePageUrl[0] != '\0') {
+    OpenUrl(HomePageUrl);
+  } else {
+    OpenHelpPage();
+  }
 }

@@ -6,8 +6,7 @@
 // A key offered in one of the combo boxes' lists; the list index is the table index.
 struct ListedKey {
   DWORD keyCode;
-  const char* keyName;         // Shift-JIS, at most 14 bytes
-  const wchar_t* englishName;  // the name in the English interface
+  UINT nameId;  // its name in the string table, at most 14 bytes in either language
 };
 
 constexpr int DOUBLE_PRESS_KEY_COUNT = 8;
@@ -23,7 +22,8 @@ constexpr int NO_LISTED_KEY = -1;
 
 // The index of the entry with this key code, or NO_LISTED_KEY.
 int FindListedKeyCode(const ListedKey* keys, int count, DWORD keyCode);
-// The index of the first entry whose name equals text byte for byte, or NO_LISTED_KEY.
+// The index of the first entry whose name in the language in use equals text byte for byte, or
+// NO_LISTED_KEY.
 int FindListedKeyName(const ListedKey* keys, int count, const char* text);
 
 // Fills the combo box's list with the keys' names in the language in use.

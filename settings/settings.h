@@ -32,6 +32,15 @@ extern SettingsRecord Settings;
 // bytes (terminator included); nothing is written past path[size - 1].
 bool BuildSettingsKeyPath(char* path, size_t size, const char* subkey);
 
+// GetKeyboardType's answer for a Japanese keyboard, the only kind with a Non-convert key.
+constexpr int JAPANESE_KEYBOARD_TYPE = 7;
+
+// The double-press key where none is stored: Non-convert on a Japanese keyboard, else Ctrl, which
+// every keyboard has (and which the options dialog's defaults choose).
+DWORD FirstStartDoublePressKey(int keyboardType);
+
+// Reads every field; a field that is not stored keeps its value, except that the double-press key
+// follows the keyboard (FirstStartDoublePressKey) and ox, oy become NO_DIALOG_POSITION.
 void LoadSettings();
 void SaveSettings();
 DWORD ReadRegistryValue(const char* subkey, const char* valueName, void* buffer, DWORD capacity);

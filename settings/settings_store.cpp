@@ -94,7 +94,20 @@ DWORD WriteRegistryValue(const char* subkey, const char* valueName, const char* 
   return result;
 }
 
+DWORD FirstStartDoublePressKey(int keyboardType) {
+  return keyboardType == JAPANESE_KEYBOARD_TYPE ? VK_NONCONVERT : VK_CONTROL;
+}
+
+// Stored settings are never changed: the keyboard only chooses the key that a first start takes.
+static void FitDoublePressKeyToKeyboard() {
+  DWORD key = FirstStartDoublePressKey(GetKeyboardType(0));
+  if (key == Settings.SKeyCode) return;
+  Settings.SKeyCode = key;
+  Settings.SKeyCodeData = 0;  // as if picked from the options dialog's list
+}
+
 void LoadSettings() {
+  FitDoublePressKeyToKeyboard();
   for (const SettingsField& field : SettingsFields) {
     bool isPosition = field.value == &Settings.ox || field.value == &Settings.oy;
     *field.value = ReadRegistryInt(nullptr, field.name, isPosition ? NO_DIALOG_POSITION : *field.value);

@@ -4,7 +4,6 @@
 
 #include "hooklib/vmh.h"
 #include "res/resource.h"
-#include "vmh/fullscreen.h"
 
 // lParam of the request posted to the program's window.
 constexpr LPARAM REQUEST_TOGGLE = 0;
@@ -69,10 +68,12 @@ extern "C" BOOL WINAPI SetIsViewVelmo(DWORD shown) {
   return TRUE;
 }
 
+// Whether a full-screen program keeps the trigger quiet is the program's to judge, on its own
+// thread: the request says that a trigger made it.
 static void PostRequest(LPARAM request) {
   HWND window = TriggerWindow;
-  if (window != nullptr && !FullScreenProgramInFront()) {
-    PostMessageA(window, WM_COMMAND, IDM_TOGGLE_MIRROR, request);
+  if (window != nullptr) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_TOGGLE_MIRROR, TRIGGER_REQUEST_SOURCE), request);
   }
 }
 

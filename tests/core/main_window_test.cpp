@@ -2,11 +2,14 @@
 // start-up refresh timer, the refresh command, and the end of the program or of the session.
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "app/tray_icon.h"
 #include "res/resource.h"
+#include "testbed/recorder/pump.h"
 #include "tests/core/velmo_fixture.h"
 
 constexpr char TEST_MAIN_CLASS[] = "Velmo Main Under Test";
@@ -339,4 +342,83 @@ TEST_F(MainWindowTest, ShellRestartAddsTheTrayIconAgainAndRebuildsTheMirror) {
   EXPECT_NE(nullptr, MirrorWindow);
   EXPECT_EQ(0, IsMirrorVisible);
   EXPECT_TRUE(KillTimer(MainWindow, STARTUP_REFRESH_TIMER)) << "the delayed refresh is armed again";
+}
+
+// Windows of another program: the one in front at the last show, and the one in front now.
+TEST_F(MainWindowTest, RebuildsLeaveTheWindowInFrontWhereItIs) {
+  Settings.MoveWindow = 1;
+  auto open = [](int x) {
+    return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, x, 100, 200, 100, nullptr, nullptr,
+                           nullptr, nullptr);
+  };
+  HWND earlier = open(100);
+  HWND now = open(400);
+  SetForegroundWindow(earlier);
+  Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
+  // (Under Wine a re-selection click taken after the hide would activate the parked mirror.)
+  ASSERT_TRUE(testbed::WaitUntil([] { return ListView_GetSelectedCount(MirrorListView) > 0; }, 5000));
+  Command(IDM_TOGGLE_MIRROR, MIRROR_HIDE);
+  ASSERT_EQ(earlier, GetForegroundWindow()) << "the hide gave it back";
+  SetForegroundWindow(now);
+
+  Command(IDM_REFRESH, 0);
+  EXPECT_EQ(now, GetForegroundWindow()) << "after a refresh";
+  HWND built = MirrorWindow;
+  SendMessageA(MainWindow, WM_DISPLAYCHANGE, 32, 0);
+  ASSERT_TRUE(testbed::WaitUntil([&] { return MirrorWindow != built && MirrorWindow != nullptr; }, 5000));
+  EXPECT_EQ(now, GetForegroundWindow()) << "after a display change";
+  DestroyWindow(now);
+  DestroyWindow(earlier);
+}
+
+// Ends a wait that would never end, so that the test fails instead of hanging.
+static void CALLBACK EndEndlessWait(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  PostQuitMessage(1);
+}
+
+TEST_F(MainWindowTest, RefreshArrivingWhileAShowRebuildsTheMirrorLeavesTheShowComplete) {
+  MirrorIsStale = true;                                  // the show builds the mirror first
+  PostMessageA(MainWindow, WM_COMMAND, IDM_REFRESH, 0);  // dispatched by the show's wait
+  UINT_PTR safetyNet = SetTimer(nullptr, 0, 10000, EndEndlessWait);
+  Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
+  KillTimer(nullptr, safetyNet);
+  MSG quit;
+  EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the show's wait never ended";
+  EXPECT_EQ(1, IsMirrorVisible);
+  EXPECT_TRUE(IsWindowVisible(MirrorWindow));
+}
+
+// A window that draws its own title bar: its client area is the whole window, as browsers have it.
+static LRESULT CALLBACK OwnTitleBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCALCSIZE && wParam) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Over a borderless window on the whole monitor a trigger keeps quiet, the tray icon does not;
+// a captioned, sizable window on the whole monitor and a smaller borderless one keep nothing quiet.
+TEST_F(MainWindowTest, OnlyAFullScreenProgramInFrontKeepsTheTriggersQuiet) {
+  WNDCLASSA windowClass = {0,       OwnTitleBarProc, 0,       0,       AppInstance,
+                           nullptr, nullptr,         nullptr, nullptr, "Front"};
+  RegisterClassA(&windowClass);
+  const WPARAM trigger = MAKEWPARAM(IDM_TOGGLE_MIRROR, TRIGGER_REQUEST_SOURCE);
+  // The window's style and the divisor of the monitor's size it has; the request; whether it shows.
+  const std::tuple<DWORD, int, WPARAM, LONG> cases[] = {{WS_POPUP, 1, trigger, 0},
+                                                        {WS_OVERLAPPEDWINDOW, 1, trigger, 1},
+                                                        {WS_POPUP, 2, trigger, 1},
+                                                        {WS_POPUP, 1, IDM_TOGGLE_MIRROR, 1}};
+  for (const auto& [style, divisor, request, shown] : cases) {
+    SCOPED_TRACE(style);
+    HWND front = CreateWindowExA(
+        0, windowClass.lpszClassName, "", style | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN) / divisor,
+        GetSystemMetrics(SM_CYSCREEN) / divisor, nullptr, nullptr, AppInstance, nullptr);
+    SetForegroundWindow(front);
+    ASSERT_EQ(front, GetForegroundWindow());
+    FakeVmh::ClearCalls();
+    Command(request, MIRROR_SHOW);
+    EXPECT_EQ(shown, IsMirrorVisible) << divisor << " " << request;
+    EXPECT_EQ(shown == 0, FakeVmh::Traces().at(0) == "==全画面のため無視==\r\n");
+    Command(MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+    DestroyWindow(front);
+  }
 }

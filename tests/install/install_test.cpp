@@ -1,6 +1,6 @@
 // The x64 setup program as an administrator scripts it (/S), into a scratch Local AppData: what a
-// fresh install leaves, an update over a running Velmo whose hook library the desktop still holds,
-// and the uninstall.
+// fresh install leaves, an update over a running Velmo (the desktop holding its hook library or
+// not, the running copy ending or not), and the uninstall.
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -27,6 +27,8 @@
 using namespace install_test;
 
 constexpr char SETUP_VARIABLE[] = "VELMO_SETUP";
+// Where a copy of the installed uninstaller goes, for scripts/test-install to check its signature.
+constexpr char UNINSTALLER_COPY_VARIABLE[] = "VELMO_UNINSTALLER_COPY";
 constexpr char SHELL_FOLDERS_KEY[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr char LOCAL_APPDATA_VALUE[] = "Local AppData";
@@ -40,13 +42,17 @@ constexpr char KEPT_SETTING[] = "ox";
 constexpr DWORD KEPT_SETTING_VALUE = 321;
 constexpr DWORD SETUP_TIMEOUT_MS = 60000;
 constexpr DWORD START_TIMEOUT_MS = 15000;
+// The setup's exit codes: Velmo did not end; the update finishes at the next sign-in.
+constexpr DWORD EXIT_VELMO_STILL_RUNNING = 3;
+constexpr DWORD EXIT_SIGN_OUT_TO_FINISH = 3010;
+constexpr char DELETE_COMMAND[] = "/c del /f /q \"";
 
-// The text between the last pair of quotes: the file in `cmd.exe /c del "FILE"`.
-static std::string LastQuoted(const std::string& text) {
-  const size_t end = text.find_last_of('"');
-  const size_t begin =
-      end == std::string::npos || end == 0 ? std::string::npos : text.find_last_of('"', end - 1);
-  return begin == std::string::npos ? std::string() : text.substr(begin + 1, end - begin - 1);
+// The file in `cmd.exe /c del /f /q "FILE" ...`.
+static std::string DeletedFile(const std::string& command) {
+  const size_t begin = command.find(DELETE_COMMAND);
+  if (begin == std::string::npos) return std::string();
+  const size_t first = begin + sizeof DELETE_COMMAND - 1;
+  return command.substr(first, command.find('"', first) - first);
 }
 
 static bool FileExists(const std::string& path) {
@@ -79,7 +85,7 @@ class Installer : public ::testing::Test {
     installDir_ = localAppData_ + "\\Programs\\Velmo";
     RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, KEPT_SETTING, REG_DWORD, &KEPT_SETTING_VALUE,
                     sizeof KEPT_SETTING_VALUE);
-    ASSERT_TRUE(RunSetup(setup_, "/S"));
+    ASSERT_EQ(0u, RunSetup(setup_, "/S"));
   }
 
   void TearDown() override {
@@ -96,9 +102,11 @@ class Installer : public ::testing::Test {
                     static_cast<DWORD>(folder.size() + 1));
   }
 
-  static bool RunSetup(const std::string& path, const char* arguments) {
+  // The program's exit code; STILL_ACTIVE when it did not start or end.
+  static DWORD RunSetup(const std::string& path, const char* arguments) {
     testbed::ChildProcess setup;
-    return setup.Start(path, arguments) && setup.WaitForExit(SETUP_TIMEOUT_MS) && setup.ExitCode() == 0;
+    return setup.Start(path, arguments) && setup.WaitForExit(SETUP_TIMEOUT_MS) ? setup.ExitCode()
+                                                                               : STILL_ACTIVE;
   }
 
   // Runs `"PROGRAM" ARGUMENTS` as the shell runs such a command from the registry.
@@ -106,7 +114,7 @@ class Installer : public ::testing::Test {
     const size_t end = command.find('"', 1);
     if (command.empty() || command[0] != '"' || end == std::string::npos) return false;
     const size_t arguments = std::min(command.find_first_not_of(' ', end + 1), command.size());
-    return RunSetup(command.substr(1, end - 1), command.c_str() + arguments);
+    return RunSetup(command.substr(1, end - 1), command.c_str() + arguments) == 0;
   }
 
   // The quiet uninstall string, as Apps & features runs it. The uninstaller goes on from a copy of
@@ -157,7 +165,7 @@ class Installer : public ::testing::Test {
   static std::string FileRemovedAtSignIn() {
     for (const std::string& name : UserValueNames(RUNONCE_KEY)) {
       if (name.compare(0, sizeof RUNONCE_PREFIX - 1, RUNONCE_PREFIX) == 0)
-        return LastQuoted(UserRegistryText(RUNONCE_KEY, name.c_str()));
+        return DeletedFile(UserRegistryText(RUNONCE_KEY, name.c_str()));
     }
     return std::string();
   }
@@ -207,20 +215,39 @@ TEST_F(Installer, SilentInstallPlacesFilesShortcutRunValueAndUninstallEntry) {
   const std::string version = std::to_string(VELMO_VERSION_MAJOR) + "." + std::to_string(VELMO_VERSION_MINOR);
   for (const char* binary : {"velmo.exe", "vmh.dll"})
     EXPECT_EQ(version, FixedFileVersion(InstalledFile(binary))) << binary;
+
+  if (const char* copy = getenv(UNINSTALLER_COPY_VARIABLE)) {
+    EXPECT_TRUE(CopyFileA(InstalledFile("uninstall.exe").c_str(), copy, FALSE)) << copy;
+  }
 }
 
-TEST_F(Installer, UpdateEndsTheRunningCopyReplacesTheHeldLibraryAndKeepsTheSettings) {
+TEST_F(Installer, UpdateWhileTheDesktopHoldsTheLibraryStartsNoNewCopyAndFinishesAtTheNextSignIn) {
   StartInstalledVelmo();
   const unsigned long long oldLibrary = FileIdentity(InstalledFile("vmh.dll"));
-  tray_.Clear();
 
-  ASSERT_TRUE(RunSetup(setup_, "/S"));
+  EXPECT_EQ(EXIT_SIGN_OUT_TO_FINISH, RunSetup(setup_, "/S"));
   EXPECT_TRUE(velmo_.WaitForExit(0));
   EXPECT_EQ(0u, velmo_.ExitCode());
+  // A copy the setup started would exist by the time the setup has ended.
+  EXPECT_FALSE(ProcessRunning("velmo.exe"));
   EXPECT_NE(oldLibrary, FileIdentity(InstalledFile("vmh.dll")));
   const std::string movedLibrary = FileRemovedAtSignIn();
   EXPECT_EQ(oldLibrary, FileIdentity(movedLibrary)) << movedLibrary;
-  EXPECT_EQ(0, _strnicmp(TempFolder().c_str(), movedLibrary.c_str(), TempFolder().size())) << movedLibrary;
+  EXPECT_EQ(0, _strnicmp((installDir_ + "\\").c_str(), movedLibrary.c_str(), installDir_.size() + 1))
+      << movedLibrary;
+  EXPECT_STRCASEEQ(("\"" + InstalledFile("velmo.exe") + "\"").c_str(),
+                   UserRegistryText(RUN_KEY, RUN_VALUE).c_str());
+  EXPECT_EQ(KEPT_SETTING_VALUE, UserRegistryDword(SETTINGS_KEY_PATH, KEPT_SETTING));
+}
+
+TEST_F(Installer, UpdateAfterTheDesktopLetGoOfTheLibraryStartsTheNewCopyAndKeepsTheSettings) {
+  StartInstalledVelmo();
+  ASSERT_TRUE(desktop_.Restart());
+  tray_.Clear();
+
+  EXPECT_EQ(0u, RunSetup(setup_, "/S"));
+  EXPECT_TRUE(velmo_.WaitForExit(0));
+  EXPECT_EQ("", FileRemovedAtSignIn());
 
   HWND newCopy = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS);
   ASSERT_NE(nullptr, newCopy);
@@ -229,19 +256,44 @@ TEST_F(Installer, UpdateEndsTheRunningCopyReplacesTheHeldLibraryAndKeepsTheSetti
   EXPECT_EQ(KEPT_SETTING_VALUE, UserRegistryDword(SETTINGS_KEY_PATH, KEPT_SETTING));
 }
 
+TEST_F(Installer, UpdateChangesNothingWhenTheRunningCopyDoesNotEnd) {
+  // Whatever the setup did would show: it would put velmo.exe back, remove vmh.dll first and write
+  // the version into the uninstall entry.
+  ASSERT_TRUE(DeleteFileA(InstalledFile("velmo.exe").c_str()));
+  const char markedVersion[] = "0.0";
+  RegSetKeyValueA(HKEY_CURRENT_USER, UNINSTALL_KEY, "DisplayVersion", REG_SZ, markedVersion,
+                  sizeof markedVersion);
+  // A window that passes for a running Velmo's, in a process that does not end when asked: this one.
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = MAIN_WINDOW_CLASS;
+  RegisterClassA(&windowClass);
+  HWND runningCopy = CreateWindowExA(0, MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                     nullptr, windowClass.hInstance, nullptr);
+
+  EXPECT_EQ(EXIT_VELMO_STILL_RUNNING, RunSetup(setup_, "/S"));
+  DestroyWindow(runningCopy);
+  UnregisterClassA(MAIN_WINDOW_CLASS, windowClass.hInstance);
+  EXPECT_FALSE(FileExists(InstalledFile("velmo.exe")));
+  EXPECT_TRUE(FileExists(InstalledFile("vmh.dll")));
+  EXPECT_EQ(markedVersion, UserRegistryText(UNINSTALL_KEY, "DisplayVersion"));
+  EXPECT_EQ("", FileRemovedAtSignIn());
+}
+
 TEST_F(Installer, SilentUninstallWithTheLibraryHeldLeavesOnlyTheSettings) {
   StartInstalledVelmo();
 
   ASSERT_TRUE(Uninstall());
   EXPECT_TRUE(velmo_.WaitForExit(START_TIMEOUT_MS));
-  EXPECT_TRUE(testbed::WaitUntil([this] { return !FileExists(installDir_); }, START_TIMEOUT_MS));
   EXPECT_FALSE(FileExists(StartMenuShortcut()));
   EXPECT_EQ("", UserRegistryText(RUN_KEY, RUN_VALUE));
   EXPECT_EQ(KEPT_SETTING_VALUE, UserRegistryDword(SETTINGS_KEY_PATH, KEPT_SETTING));
 
+  // The library the desktop holds stays, renamed, in the folder until the next sign-in removes both.
   const std::string movedLibrary = FileRemovedAtSignIn();
-  ASSERT_TRUE(FileExists(movedLibrary)) << movedLibrary;
+  EXPECT_EQ(std::vector<std::string>{movedLibrary.substr(installDir_.size() + 1)}, FilesBelow(installDir_));
   desktop_.Stop();
   RunRunOnceCommands();
-  EXPECT_FALSE(FileExists(movedLibrary));
+  EXPECT_FALSE(FileExists(installDir_));
 }

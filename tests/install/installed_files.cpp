@@ -118,4 +118,17 @@ bool ProcessHasModule(DWORD processId, const std::string& path) {
   return found;
 }
 
+bool ProcessRunning(const char* exeName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 process = {};
+  process.dwSize = sizeof process;
+  bool found = false;
+  for (BOOL more = Process32First(snapshot, &process); more && !found;
+       more = Process32Next(snapshot, &process))
+    found = lstrcmpiA(process.szExeFile, exeName) == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
 }  // namespace install_test

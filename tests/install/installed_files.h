@@ -30,5 +30,7 @@ std::string FixedFileVersion(const std::string& path);
 
 // True when the process has loaded a module whose path is path (compared without case).
 bool ProcessHasModule(DWORD processId, const std::string& path);
+// True when a process runs whose program file is named exeName (compared without case).
+bool ProcessRunning(const char* exeName);
 
 }  // namespace install_test

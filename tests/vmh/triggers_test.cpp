@@ -1,5 +1,6 @@
 // The triggers, driven as a user would with SendInput: every request reaches the window given to
-// InitDLL as WM_COMMAND IDM_TOGGLE_MIRROR, lParam 0 for a key, 1 for the right-button double click.
+// InitDLL as WM_COMMAND IDM_TOGGLE_MIRROR marked as a trigger's, lParam 0 for a key, 1 for the
+// right-button double click.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -87,7 +88,7 @@ class TriggersTest : public ::testing::Test {
     std::vector<LPARAM> requests;
     MSG message;
     while (PeekMessageA(&message, window_, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
-      EXPECT_EQ(static_cast<WPARAM>(IDM_TOGGLE_MIRROR), message.wParam);
+      EXPECT_EQ(static_cast<WPARAM>(MAKEWPARAM(IDM_TOGGLE_MIRROR, TRIGGER_REQUEST_SOURCE)), message.wParam);
       requests.push_back(message.lParam);
     }
     return requests;
