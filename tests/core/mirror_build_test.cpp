@@ -58,6 +58,7 @@ TEST_F(MirrorBuild, EachRecordBecomesOneItemAtItsPlace) {
   FakeDesktop desktop(FAKE_DESKTOP_RECT);
   ServeSampleItems();
   ASSERT_EQ(1, CreateMirror(nullptr));
+  ASSERT_TRUE(DrawIconLayer());  // the list view's first paint: the places must outlast it
 
   ASSERT_EQ(3, SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
   for (DWORD i = 0; i < 3; ++i) {

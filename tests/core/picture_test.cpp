@@ -20,6 +20,11 @@
 constexpr DWORD STEP_TIMEOUT_MS = 10000;
 constexpr int ALLOWED_DIFFERENCE = 2;  // levels per channel
 constexpr int CLICK_INSIDE = 10;       // a click this far inside an item's corner hits its icon
+// Twelve items in rows of four; every third a shortcut, every fourth with a label too long for two
+// lines (its whole label shows when it has the focus, over the item below).
+constexpr int ITEMS = 12;
+constexpr int COLUMNS = 4;
+constexpr int FIRST_X = 60, FIRST_Y = 60, STEP_X = 110, STEP_Y = 90;
 
 class ShownPicture : public ::testing::Test {
  protected:
@@ -30,19 +35,22 @@ class ShownPicture : public ::testing::Test {
     Settings.MoveWindow = 1;
     Settings.TopMost = 1;
     std::vector<StandinItem> items;
-    const char* names[] = {"Mail", "とても長い名前のショートカットで二行に収まらない", "readme.txt", "Home"};
-    for (int i = 0; i < 12; ++i) {
+    const char* names[COLUMNS] = {"Mail", "とても長い名前のショートカットで二行に収まらない", "readme",
+                                  "Home"};
+    for (int i = 0; i < ITEMS; ++i) {
       StandinKind kind = i % 3 == 1 ? STANDIN_LINK : STANDIN_FILE;
-      items.push_back({kind, 60 + i % 4 * 110, 60 + i / 4 * 90, STANDIN_OWN_IMAGE,
-                       names[i % 4] + std::to_string(i) + (kind == STANDIN_FILE ? ".txt" : "")});
+      items.push_back({kind, FIRST_X + i % COLUMNS * STEP_X, FIRST_Y + i / COLUMNS * STEP_Y,
+                       STANDIN_OWN_IMAGE,
+                       names[i % COLUMNS] + std::to_string(i) + (kind == STANDIN_FILE ? ".txt" : "")});
     }
     ASSERT_TRUE(desktop_.Start(items));
     ASSERT_EQ(1, CreateMirror(nullptr));
-    ASSERT_EQ(12u, DesktopItemTable.count);
+    ASSERT_EQ(static_cast<DWORD>(ITEMS), DesktopItemTable.count);
   }
   void TearDown() override {
     if (MirrorWindow != nullptr) DestroyWindow(MirrorWindow);
     testbed::PumpMessages();
+    Settings = saved_;
   }
 
   static LRESULT ItemOf(DWORD record) {
@@ -95,6 +103,7 @@ class ShownPicture : public ::testing::Test {
   }
 
   StandinDesktop desktop_;
+  SettingsRecord saved_ = Settings;
 };
 
 TEST_F(ShownPicture, EqualsTheListViewsOwnPaintAfterAShowAClickACtrlClickAndAHover) {
