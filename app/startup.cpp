@@ -23,16 +23,6 @@ constexpr int MAIN_WINDOW_Y = -500;
 constexpr DWORD MAIN_WINDOW_STYLE = WS_POPUP | WS_DISABLED | WS_CLIPSIBLINGS;
 constexpr UINT TRAY_DEFAULT_ITEM_POSITION = 0;
 
-// Releases ShadeBitmap when the process ends through the runtime's normal exit, in every copy.
-// In a copy that never made it both handles are null and the calls do nothing.
-static struct ShadeBitmapRelease {
-  ShadeBitmapRelease() {}
-  ~ShadeBitmapRelease() {
-    DeleteDC(ShadeBitmap.dc);
-    DeleteObject(ShadeBitmap.bitmap);
-  }
-} ShadeBitmapReleaseAtExit;
-
 // A copy is already running: ask it to show its mirror. True when one was found.
 static bool HandOverToRunningCopy() {
   MainWindow = FindWindowA(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE);

@@ -1,5 +1,5 @@
 // Building the mirror: the desktop's icons fetched from the hook library, the desktop list view
-// measured, MirrorWindow created over it and left hidden, and the shade for the dimmed picture.
+// measured, MirrorWindow created over it and left hidden, and the picture it will show.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -99,6 +99,8 @@ int CreateMirror(HWND owner) {
   SetIsViewVelmo(1);
   HideMirror();
 
-  if (AlphaBlendProc != nullptr) MakeShadeBitmap();
+  MakeMirrorPicture();
+  // The icon layer is drawn once the build has returned, while the new mirror waits hidden.
+  SetTimer(MirrorWindow, ICON_LAYER_TIMER, ICON_LAYER_DELAY_MS, nullptr);
   return 1;
 }

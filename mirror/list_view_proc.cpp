@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "hooklib/trace.h"
+#include "mirror/icon_layer.h"
 #include "settings/settings.h"
 
 // The desktop list view lives in the shell's process; a hung shell must not hang the mirror. Sent
@@ -189,9 +190,10 @@ LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LP
       OnKillFocus();
       break;
     case WM_ERASEBKGND:
-      PaintSnapshot(reinterpret_cast<HDC>(wParam));
+      if (!MirrorPicturePaints(window)) PaintSnapshot(reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_PAINT:
+      if (wParam == 0 && PaintFromMirrorPicture(window)) return 0;
       return Paint(window, wParam, lParam);
     case WM_SETCURSOR:
       SendOn(message, reinterpret_cast<WPARAM>(DesktopListView), lParam);

@@ -29,17 +29,14 @@ struct ScreenRect {
   LONG height;
 };
 
+// A picture of the mirror's size in a memory DC of its own, its pixels at hand (see pixel_strip.h).
 struct SnapshotBitmap {
   HDC dc;
   HBITMAP bitmap;
   HBITMAP previousBitmap;
-};
-
-struct ShadeBitmapState {
+  DWORD* pixels;
   LONG width;
   LONG height;
-  HDC dc;
-  HBITMAP bitmap;
 };
 
 extern DesktopTable DesktopItemTable;
@@ -48,19 +45,29 @@ extern HWND MirrorWindow;
 extern HWND MirrorListView;
 extern WNDPROC SavedListViewProc;
 extern SnapshotBitmap DesktopSnapshot;
-extern ShadeBitmapState ShadeBitmap;
+// What MirrorListView shows: the snapshot, darkened, with the copy's icons over it (icon_layer.h).
+extern SnapshotBitmap MirrorPicture;
 
 extern LONG IsMirrorVisible;
 extern HWND PreviousForegroundWindow;
 extern LONG LastSelectedItem;
 constexpr LONG NO_SELECTED_ITEM = -1;
 
+// Each build has MirrorWindow draw the icon layer (icon_layer.h) on this timer: a timer comes only
+// when no other message waits, so a build that is closed again at once (a refresh) draws none.
+constexpr UINT_PTR ICON_LAYER_TIMER = 1;
+constexpr UINT ICON_LAYER_DELAY_MS = USER_TIMER_MINIMUM;
+
 int CreateMirror(HWND owner);
 LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Fills the empty MirrorListView with one item per table record, at the record's place (part of
+// MirrorWindow's creation; the benchmark times it alone).
+void FillMirrorListView();
 void CaptureDesktopSnapshot();
 void FreeDesktopSnapshot();
-// Makes ShadeBitmap afresh at DesktopRect's size, releasing the previous one.
-void MakeShadeBitmap();
+// Makes MirrorPicture at DesktopRect's size (at each build); released with the mirror.
+void MakeMirrorPicture();
+void FreeMirrorPicture();
 
 void ApplyShortcutOverlays();
 

@@ -1,10 +1,13 @@
 // MirrorWindow's procedure: on creation it takes the first picture of the screen and fills
-// MirrorListView with the desktop's icons, their colours and spacing; on destruction it empties the
-// table.
+// MirrorListView with the desktop's icons, their colours and spacing; after the build it draws the
+// icon layer; on destruction it empties the table and releases the layer and the picture.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/app.h"
+#include "mirror/icon_layer.h"
 #include "mirror/mirror.h"
 
 HWND MirrorListView;
@@ -64,8 +67,32 @@ static void CopyDesktopIconSpacing() {
   SendMessageA(MirrorListView, LVM_SETICONSPACING, 0, static_cast<LPARAM>(spacing));
 }
 
+// The records in the order that a list view sorted in descending order takes fastest: ascending
+// by text, equal texts in table order. Each item then goes in front of all the others after one
+// comparison (Wine's list view compares a new item with the items it holds one by one), and equal
+// texts end up in the order that table order gives them.
+static void InsertionOrder(DWORD* order) {
+  for (DWORD i = 0; i < DesktopItemTable.count; ++i) order[i] = i;
+  std::stable_sort(order, order + DesktopItemTable.count, [](DWORD a, DWORD b) {
+    return lstrcmpA(DesktopItemTable.items[a].name, DesktopItemTable.items[b].name) < 0;
+  });
+}
+
+// Wine's list view lays an icon view out in a grid at its first paint that finds items and drops
+// the positions given before. Printed once with its first item into a DC that shows nothing (a
+// new memory DC holds a single pixel), it has had that paint and keeps every position given later.
+static void LayOutOnce() {
+  HDC nowhere = CreateCompatibleDC(nullptr);
+  if (nowhere == nullptr) return;
+  SendMessageA(MirrorListView, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(nowhere), PRF_CLIENT);
+  DeleteDC(nowhere);
+}
+
 static void InsertDesktopItems() {
-  for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
+  static DWORD order[DESKTOP_ITEM_CAPACITY];
+  InsertionOrder(order);
+  for (DWORD n = 0; n < DesktopItemTable.count; ++n) {
+    DWORD i = order[n];
     DesktopItem& record = DesktopItemTable.items[i];
     record.name[DESKTOP_ITEM_NAME_SIZE - 1] = '\0';
     LVITEMA item = {};
@@ -76,6 +103,7 @@ static void InsertDesktopItems() {
     item.lParam = static_cast<LPARAM>(i);
     LRESULT index = SendMessageA(MirrorListView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     record.listIndex = static_cast<LONG>(index);
+    if (n == 0) LayOutOnce();
     SendMessageA(MirrorListView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
                  MAKELPARAM(LOWORD(record.x), LOWORD(record.y)));
   }
@@ -97,7 +125,7 @@ static void RecordFinalListIndexes() {
 
 // The list view redraws after every insertion and move unless told not to; the whole fill is
 // drawn once at the end.
-static void FillMirrorListView() {
+void FillMirrorListView() {
   SendMessageA(MirrorListView, WM_SETREDRAW, FALSE, 0);
   InsertDesktopItems();
   RecordFinalListIndexes();
@@ -116,6 +144,8 @@ static void OnCreate(HWND mirror) {
 }
 
 static void OnDestroy() {
+  FreeIconLayer();
+  FreeMirrorPicture();
   if (DesktopItemTable.imageList != nullptr) ImageList_Destroy(DesktopItemTable.imageList);
   DesktopItemTable.imageList = nullptr;
   DesktopItemTable.count = 0;
@@ -136,6 +166,11 @@ LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_DESTROY:
       OnDestroy();
+      return 0;
+    case WM_TIMER:
+      if (wParam != ICON_LAYER_TIMER) break;
+      KillTimer(window, ICON_LAYER_TIMER);
+      DrawIconLayer();
       return 0;
     case WM_NOTIFY:
       if (IsLabelEditStart(lParam)) return TRUE;  // refused

@@ -11,6 +11,8 @@
 
 #include <vector>
 
+#include "mirror/pixel_strip.h"
+
 constexpr DWORD ALPHA_MASK = 0xFF000000;
 constexpr int ALPHA_SHIFT = 24;
 constexpr DWORD MAX_ALPHA = 255;
@@ -20,53 +22,6 @@ constexpr DWORD CLEAR_BACKGROUND = 0xFFFFFFFF;  // what a mask is drawn onto
 constexpr UINT RAW_PIXELS = ILD_IMAGE | ILD_PRESERVEALPHA;
 constexpr UINT MASK_PIXELS = ILD_MASK;
 constexpr int MONOCHROME_BITS = 1;
-constexpr int PIXEL_BITS = 32;
-
-// A top-down 32-bit DIB section selected into a memory DC of its own.
-class PixelStrip {
- public:
-  PixelStrip(int width, int height, DWORD fill) : width_(width), height_(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = PIXEL_BITS;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    pixels_ = static_cast<DWORD*>(bits);
-    dc_ = CreateCompatibleDC(nullptr);
-    if (dc_ != nullptr && bitmap_ != nullptr) previous_ = SelectObject(dc_, bitmap_);
-    if (pixels_ != nullptr)
-      for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) pixels_[i] = fill;
-  }
-  ~PixelStrip() {
-    if (previous_ != nullptr) SelectObject(dc_, previous_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-  }
-  PixelStrip(const PixelStrip&) = delete;
-  PixelStrip& operator=(const PixelStrip&) = delete;
-
-  bool Usable() const { return previous_ != nullptr && pixels_ != nullptr; }
-  HDC Dc() const { return dc_; }
-  // Deselected, for ImageList_Add; the strip is done with drawing then.
-  HBITMAP Release() {
-    SelectObject(dc_, previous_);
-    previous_ = nullptr;
-    return bitmap_;
-  }
-  DWORD& At(int x, int y) { return pixels_[static_cast<size_t>(y) * width_ + x]; }
-
- private:
-  int width_;
-  int height_;
-  HBITMAP bitmap_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
-  DWORD* pixels_ = nullptr;
-};
 
 static DWORD Channel(DWORD pixel, int shift) { return (pixel >> shift) & 0xFF; }
 

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/window_state.h"
+#include "mirror/icon_layer.h"
 #include "mirror/mirror.h"
 #include "settings/settings.h"
 
@@ -14,19 +15,11 @@ LONG LastSelectedItem = -1;
 
 // The re-selection click lands this far inside the item's top-left corner.
 constexpr WORD RESELECT_OFFSET = 10;
-constexpr BYTE HALF_BRIGHTNESS_ALPHA = 128;
 constexpr UINT SHOW_FLAGS = SWP_SHOWWINDOW | SWP_NOSIZE;
 constexpr UINT PARK_FLAGS = SWP_NOACTIVATE | SWP_NOSIZE;
 static_assert(SHOW_FLAGS == 0x41 && PARK_FLAGS == 0x11, "placement flags");
 // A foreground window that does not answer this fast is not attached to: its thread may be hung.
 constexpr UINT FOREGROUND_ANSWER_MS = 100;
-
-// Darkens the new picture to about half brightness with the black shade.
-static void DarkenSnapshot() {
-  BLENDFUNCTION blend = {AC_SRC_OVER, 0, HALF_BRIGHTNESS_ALPHA, 0};
-  AlphaBlendProc(DesktopSnapshot.dc, 0, 0, ShadeBitmap.width, ShadeBitmap.height, ShadeBitmap.dc, 0, 0,
-                 ShadeBitmap.width, ShadeBitmap.height, blend);
-}
 
 static void BringMirrorBack() {
   HWND insertAfter = Settings.TopMost == 1 ? HWND_TOPMOST : HWND_TOP;
@@ -113,7 +106,7 @@ int ShowMirror() {
   PreviousForegroundWindow = ours ? nullptr : foreground;
 
   CaptureDesktopSnapshot();
-  if (AlphaBlendProc != nullptr) DarkenSnapshot();
+  ComposeMirrorPicture();
 
   if (Settings.MoveWindow == 1) {
     BringMirrorBack();

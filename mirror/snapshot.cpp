@@ -1,53 +1,46 @@
-// The two screen-compatible bitmaps behind the mirror's background: DesktopSnapshot, the picture
-// of the screen under the mirror, and ShadeBitmap, the black that darkens it.
+// The pictures behind the mirror: DesktopSnapshot, the picture of the screen under the mirror, and
+// MirrorPicture, what the mirror shows of it (icon_layer.h composes it). Both are DIB sections, so
+// that a show can darken and compose their pixels in one pass of its own.
 #include <windows.h>
 
 #include "mirror/mirror.h"
+#include "mirror/pixel_strip.h"
 
 SnapshotBitmap DesktopSnapshot;
-ShadeBitmapState ShadeBitmap;
+SnapshotBitmap MirrorPicture;
+
+static void MakePicture(SnapshotBitmap& picture) {
+  picture.width = DesktopRect.width;
+  picture.height = DesktopRect.height;
+  picture.bitmap = CreatePixelBitmap(picture.width, picture.height, &picture.pixels);
+  picture.dc = CreateCompatibleDC(nullptr);
+  if (picture.dc != nullptr && picture.bitmap != nullptr)
+    picture.previousBitmap = static_cast<HBITMAP>(SelectObject(picture.dc, picture.bitmap));
+}
+
+static void FreePicture(SnapshotBitmap& picture) {
+  if (picture.dc != nullptr && picture.previousBitmap != nullptr)
+    SelectObject(picture.dc, picture.previousBitmap);
+  if (picture.bitmap != nullptr) DeleteObject(picture.bitmap);
+  if (picture.dc != nullptr) DeleteDC(picture.dc);
+  picture = SnapshotBitmap{};
+}
 
 void CaptureDesktopSnapshot() {
   HWND desktop = GetDesktopWindow();
   HDC screen = GetDC(desktop);
   if (screen == nullptr) return;
-  if (DesktopSnapshot.dc == nullptr) {
-    DesktopSnapshot.dc = CreateCompatibleDC(screen);
-    DesktopSnapshot.bitmap = CreateCompatibleBitmap(screen, DesktopRect.width, DesktopRect.height);
-    DesktopSnapshot.previousBitmap =
-        static_cast<HBITMAP>(SelectObject(DesktopSnapshot.dc, DesktopSnapshot.bitmap));
-  }
-  BitBlt(DesktopSnapshot.dc, 0, 0, DesktopRect.width, DesktopRect.height, screen, DesktopRect.left,
+  if (DesktopSnapshot.dc == nullptr) MakePicture(DesktopSnapshot);
+  BitBlt(DesktopSnapshot.dc, 0, 0, DesktopSnapshot.width, DesktopSnapshot.height, screen, DesktopRect.left,
          DesktopRect.top, SRCCOPY);
   ReleaseDC(desktop, screen);
 }
 
-void FreeDesktopSnapshot() {
-  if (DesktopSnapshot.dc != nullptr) SelectObject(DesktopSnapshot.dc, DesktopSnapshot.previousBitmap);
-  if (DesktopSnapshot.bitmap != nullptr) DeleteObject(DesktopSnapshot.bitmap);
-  if (DesktopSnapshot.dc != nullptr) DeleteDC(DesktopSnapshot.dc);
-  DesktopSnapshot.bitmap = nullptr;
-  DesktopSnapshot.dc = nullptr;
-  DesktopSnapshot.previousBitmap = nullptr;
+void FreeDesktopSnapshot() { FreePicture(DesktopSnapshot); }
+
+void MakeMirrorPicture() {
+  FreePicture(MirrorPicture);
+  MakePicture(MirrorPicture);
 }
 
-static void ReleaseShadeBitmap() {
-  if (ShadeBitmap.dc != nullptr) DeleteDC(ShadeBitmap.dc);
-  if (ShadeBitmap.bitmap != nullptr) DeleteObject(ShadeBitmap.bitmap);
-  ShadeBitmap.dc = nullptr;
-  ShadeBitmap.bitmap = nullptr;
-}
-
-void MakeShadeBitmap() {
-  ReleaseShadeBitmap();
-  ShadeBitmap.width = DesktopRect.width;
-  ShadeBitmap.height = DesktopRect.height;
-  HWND desktop = GetDesktopWindow();
-  HDC screen = GetDC(desktop);
-  ShadeBitmap.dc = CreateCompatibleDC(screen);
-  ShadeBitmap.bitmap = CreateCompatibleBitmap(screen, ShadeBitmap.width, ShadeBitmap.height);
-  SelectObject(ShadeBitmap.dc, ShadeBitmap.bitmap);
-  ReleaseDC(desktop, screen);
-  RECT whole = {0, 0, ShadeBitmap.width, ShadeBitmap.height};
-  FillRect(ShadeBitmap.dc, &whole, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-}
+void FreeMirrorPicture() { FreePicture(MirrorPicture); }

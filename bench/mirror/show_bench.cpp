@@ -2,12 +2,16 @@
 // with lParam 1, sent to MainWindow) until the command has returned, the mirror's list view has
 // painted what the show invalidated (UpdateWindow) and GDI has flushed: the picture is then in the
 // window's surface. The parts are timed by taking the same steps one by one; the floor is one screen
-// copy and one blend of the same rectangle, as a bare program does them.
+// copy and one blend of the same rectangle, as a bare program does them. A show after the selection
+// changed (another item selected while shown, then a hide) is timed too, and the paint that the
+// change of selection itself causes.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app/app.h"
 #include "bench/common/bench_table.h"
 #include "bench/mirror/mirror_bench.h"
+#include "mirror/icon_layer.h"
 #include "mirror/mirror.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -16,6 +20,7 @@ constexpr int SHOW_ROUNDS = 21;
 constexpr DWORD SETTLE_MS = 60;  // the posted clicks and the shell's repaint after each step
 constexpr BYTE HALF_BRIGHTNESS_ALPHA = 128;
 constexpr LONG MOVE_MODE = 1;
+constexpr UINT SELECTED_AND_FOCUSED = LVIS_SELECTED | LVIS_FOCUSED;
 constexpr LONG TOPMOST_ON = 1;
 
 static const BLENDFUNCTION HalfBlack = {AC_SRC_OVER, 0, HALF_BRIGHTNESS_ALPHA, 0};
@@ -44,6 +49,31 @@ struct ShowParts {
   Samples check, capture, blend, placement, paint;
 };
 
+struct SelectionParts {
+  Samples paint, show;
+};
+
+// Selects one item alone (and focuses it), as a click on it does.
+static void SelectOnly(int item) {
+  LVITEMA state = {};
+  state.stateMask = SELECTED_AND_FOCUSED;
+  SendMessageA(MirrorListView, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  state.state = SELECTED_AND_FOCUSED;
+  SendMessageA(MirrorListView, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+}
+
+// While shown, another item is selected (its paint timed); then a hide, and the show after it.
+static void TimedShowAfterSelecting(int round, SelectionParts& parts) {
+  Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
+  Pump(SETTLE_MS);
+  int items = static_cast<int>(SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
+  if (items > 0) SelectOnly(round * 7 % items);
+  parts.paint.Add(MillisecondsOf(FinishPaint));
+  TimedHide();
+  parts.show.Add(TimedShow());
+  TimedHide();
+}
+
 // The show's own steps, in its order, each timed; the mirror counts as shown afterwards.
 static void TimedShowSteps(ShowParts& parts) {
   parts.check.Add(MillisecondsOf([] { DesktopChangedSinceBuild(); }));
@@ -51,10 +81,7 @@ static void TimedShowSteps(ShowParts& parts) {
   SetIsViewVelmo(1);
   PreviousForegroundWindow = GetForegroundWindow();
   parts.capture.Add(MillisecondsOf(CaptureDesktopSnapshot));
-  parts.blend.Add(MillisecondsOf([] {
-    AlphaBlendProc(DesktopSnapshot.dc, 0, 0, ShadeBitmap.width, ShadeBitmap.height, ShadeBitmap.dc, 0, 0,
-                   ShadeBitmap.width, ShadeBitmap.height, HalfBlack);
-  }));
+  parts.blend.Add(MillisecondsOf(ComposeMirrorPicture));
   parts.placement.Add(MillisecondsOf([] {
     if (Settings.MoveWindow == MOVE_MODE) {
       HWND insertAfter = Settings.TopMost == TOPMOST_ON ? HWND_TOPMOST : HWND_TOP;
@@ -125,17 +152,20 @@ constexpr Mode SHOW_HIDE_MODE = {"_show_hide_mode", ", show/hide mode"};
 static double MeasureMode(const std::string& tag, const std::string& label, const Mode& mode) {
   Samples show, hide;
   ShowParts parts;
+  SelectionParts selection;
   for (int round = 0; round < SHOW_ROUNDS; ++round) {
     show.Add(TimedShow());
     hide.Add(TimedHide());
     TimedShowSteps(parts);
     TimedHide();
   }
+  // (a loop of its own: the rounds above keep the rhythm of their show requests)
+  for (int round = 0; round < SHOW_ROUNDS; ++round) TimedShowAfterSelecting(round, selection);
   std::string suffix = tag + mode.tag;
   Row("show_ms_" + suffix, "show, " + label + mode.label, show, "ms");
   Row("show_check_ms_" + suffix, "  part: desktop check (DesktopChangedSinceBuild)", parts.check, "ms");
   Row("show_capture_ms_" + suffix, "  part: snapshot copy (CaptureDesktopSnapshot)", parts.capture, "ms");
-  Row("show_blend_ms_" + suffix, "  part: darkening blend", parts.blend, "ms");
+  Row("show_blend_ms_" + suffix, "  part: darkening and composing the picture (one pass)", parts.blend, "ms");
   Row("show_placement_ms_" + suffix, "  part: window placement", parts.placement, "ms");
   Row("show_paint_ms_" + suffix, "  part: paint (UpdateWindow, GdiFlush)", parts.paint, "ms");
   double stepsTotal = parts.check.Median() + parts.capture.Median() + parts.blend.Median() +
@@ -143,6 +173,9 @@ static double MeasureMode(const std::string& tag, const std::string& label, cons
   DerivedRow("show_rest_ms_" + suffix, "  rest: trace, tray icon, clicks (show less its parts' medians)",
              show.Median() - stepsTotal, "ms");
   Row("hide_ms_" + suffix, "hide, " + label + mode.label, hide, "ms");
+  Row("show_after_select_ms_" + suffix, "show after another item was selected, " + label + mode.label,
+      selection.show, "ms");
+  Row("select_paint_ms_" + suffix, "  paint after another item was selected (shown)", selection.paint, "ms");
   return show.Median();
 }
 

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <utility>
+
+#include "mirror/icon_layer.h"
 #include "tests/core/velmo_fixture.h"
 
 static AlphaBlendFunction RealAlphaBlend() {
@@ -15,6 +18,14 @@ class MirrorBuild : public VelmoTest {
   void SetUp() override {
     VelmoTest::SetUp();
     AlphaBlendProc = RealAlphaBlend();
+  }
+  // A grey of `level` at a spot that no icon covers, through the show's pass: what the snapshot
+  // and the picture then hold there.
+  static std::pair<DWORD, DWORD> ComposedAtClearSpot(BYTE level) {
+    size_t spot = static_cast<size_t>(DesktopSnapshot.width) * (DesktopSnapshot.height - 1) + 1;
+    DesktopSnapshot.pixels[spot] = RGB(level, level, level);
+    ComposeMirrorPicture();
+    return {DesktopSnapshot.pixels[spot], MirrorPicture.pixels[spot]};
   }
 };
 
@@ -47,6 +58,7 @@ TEST_F(MirrorBuild, EachRecordBecomesOneItemAtItsPlace) {
   FakeDesktop desktop(FAKE_DESKTOP_RECT);
   ServeSampleItems();
   ASSERT_EQ(1, CreateMirror(nullptr));
+  ASSERT_TRUE(DrawIconLayer());  // the list view's first paint: the places must outlast it
 
   ASSERT_EQ(3, SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
   for (DWORD i = 0; i < 3; ++i) {
@@ -95,26 +107,27 @@ TEST_F(MirrorBuild, WithoutAlphaBlendTheTextBackgroundIsTheDesktopsAndNoShadeIsM
   FakeDesktop desktop(FAKE_DESKTOP_RECT);
   ServeSampleItems();
   AlphaBlendProc = nullptr;
-  HBITMAP shadeBefore = ShadeBitmap.bitmap;
   ASSERT_EQ(1, CreateMirror(nullptr));
 
   EXPECT_EQ(FAKE_DESKTOP_TEXT_BACKGROUND,
             static_cast<COLORREF>(SendMessageA(MirrorListView, LVM_GETTEXTBKCOLOR, 0, 0)));
-  EXPECT_EQ(shadeBefore, ShadeBitmap.bitmap);
+  std::pair<DWORD, DWORD> composed = ComposedAtClearSpot(200);
+  EXPECT_EQ(RGB(200, 200, 200), composed.first);
+  EXPECT_EQ(RGB(200, 200, 200), composed.second);
 }
 
-TEST_F(MirrorBuild, ShadeIsBlackAndOfTheDesktopsSize) {
+TEST_F(MirrorBuild, PictureIsOfTheDesktopsSizeAndShowsTheScreenAtHalfBrightness) {
   FakeDesktop desktop(RECT{0, 0, 640, 480});
   ServeSampleItems();
   ASSERT_EQ(1, CreateMirror(nullptr));
 
-  EXPECT_EQ(640, ShadeBitmap.width);
-  EXPECT_EQ(480, ShadeBitmap.height);
   BITMAP info = {};
-  ASSERT_TRUE(GetObjectA(ShadeBitmap.bitmap, sizeof info, &info));
+  ASSERT_TRUE(GetObjectA(MirrorPicture.bitmap, sizeof info, &info));
   EXPECT_EQ(640, info.bmWidth);
   EXPECT_EQ(480, info.bmHeight);
-  EXPECT_EQ(RGB(0, 0, 0), GetPixel(ShadeBitmap.dc, 639, 479));
+  std::pair<DWORD, DWORD> composed = ComposedAtClearSpot(200);
+  EXPECT_EQ(RGB(100, 100, 100), composed.first) << "the darkened snapshot, for items drawn again";
+  EXPECT_EQ(RGB(100, 100, 100), composed.second);
 }
 
 TEST_F(MirrorBuild, NewMirrorIsHiddenAndTheLibraryWasToldShownThenHidden) {
@@ -199,6 +212,6 @@ TEST_F(MirrorBuild, RebuildAfterTheDesktopChangedSizeTakesTheNewSize) {
   ASSERT_TRUE(GetObjectA(DesktopSnapshot.bitmap, sizeof snapshot, &snapshot));
   EXPECT_EQ(900, snapshot.bmWidth);
   EXPECT_EQ(700, snapshot.bmHeight);
-  EXPECT_EQ(900, ShadeBitmap.width);
-  EXPECT_EQ(700, ShadeBitmap.height);
+  EXPECT_EQ(900, MirrorPicture.width);
+  EXPECT_EQ(700, MirrorPicture.height);
 }

@@ -21,6 +21,7 @@ WNDPROC SavedListViewProc = nullptr;
 DesktopTable DesktopItemTable = {};
 ScreenRect DesktopRect = {};
 SnapshotBitmap DesktopSnapshot = {};
+SnapshotBitmap MirrorPicture = {};
 LONG IsMirrorVisible = 0;
 HWND PreviousForegroundWindow = nullptr;
 
