@@ -36,7 +36,10 @@ bool StandinDesktop::MakeFolders(const std::vector<StandinItem>& items) {
   snprintf(name, sizeof name, "VelmoStandin.%lu.%ld", GetCurrentProcessId(),
            InterlockedIncrement(&InstanceCounter));
   baseFolder_ = std::string(temp) + name;
-  if (!CreateDirectoryA(baseFolder_.c_str(), nullptr)) return false;
+  if (!CreateDirectoryA(baseFolder_.c_str(), nullptr)) {
+    fprintf(stderr, "stand-in: no folder %s (%lu)\n", baseFolder_.c_str(), GetLastError());
+    return false;
+  }
   desktopFolder_ = baseFolder_ + "\\Desktop";
   if (options_.commonDesktop) commonFolder_ = baseFolder_ + "\\Common";
   itemsFile_ = baseFolder_ + "\\items.txt";
@@ -98,12 +101,24 @@ bool StandinDesktop::Launch() {
   strcpy(line, command.c_str());
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
+  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
+    fprintf(stderr, "stand-in: CreateProcess failed (%lu)\n", GetLastError());
     return false;
-  for (DWORD waited = 0; waited < READY_TIMEOUT_MS; waited += POLL_MS) {
-    if (shared_->state != STANDIN_STARTING) return shared_->state == STANDIN_READY;
-    if (WaitForSingleObject(process_.hProcess, POLL_MS) == WAIT_OBJECT_0) return false;
   }
+  for (DWORD waited = 0; waited < READY_TIMEOUT_MS; waited += POLL_MS) {
+    if (shared_->state == STANDIN_READY) return true;
+    if (shared_->state != STANDIN_STARTING) {
+      fprintf(stderr, "stand-in: the desktop could not be made\n");
+      return false;
+    }
+    if (WaitForSingleObject(process_.hProcess, POLL_MS) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      GetExitCodeProcess(process_.hProcess, &code);
+      fprintf(stderr, "stand-in: ended before it was ready (exit code 0x%lx)\n", code);
+      return false;
+    }
+  }
+  fprintf(stderr, "stand-in: not ready in time\n");
   return false;
 }
 

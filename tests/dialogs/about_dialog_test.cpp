@@ -72,9 +72,13 @@ TEST_F(AboutDialog, ASecondAboutRequestOnlyRaisesTheOpenDialogAndAfterClosingANe
   HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
   WithAboutDialog([&](HWND dialog) {
-    // A modal dialog is shown, and so raised, once its loop first finds nothing to do: the cover goes
-    // on top only after that.
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(dialog) && IsAbove(dialog, cover); }));
+    // The dialog's thread shows, activates and so raises it after it becomes visible: the cover goes
+    // on top only once that is over.
+    ASSERT_TRUE(WaitUntil([&] {
+      GUITHREADINFO thread = {sizeof thread, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+      return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) &&
+             thread.hwndActive == dialog && IsAbove(dialog, cover);
+    }));
     SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); }));
     PostMessageA(owner_, WM_COMMAND, IDM_ABOUT, 0);

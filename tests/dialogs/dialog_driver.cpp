@@ -3,15 +3,10 @@
 #include <cstring>
 #include <thread>
 
-constexpr DWORD POLL_MS = 10;
+#include "testbed/recorder/pump.h"
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start >= timeoutMs) return condition();
-    Sleep(POLL_MS);
-  }
-  return true;
+  return testbed::WaitUntil(condition, timeoutMs);
 }
 
 static HWND FindShownDialog(const char* title, DWORD thread) {

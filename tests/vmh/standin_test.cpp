@@ -7,13 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "testbed/recorder/pump.h"
 #include "testbed/standin/standin_client.h"
 
 constexpr DWORD WAIT_MS = 5000;
-constexpr DWORD POLL_MS = 10;
 constexpr int ICON_CENTRE = 16;
 constexpr char SHELL_FOLDERS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -39,13 +40,8 @@ static bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-template <typename Condition>
-static bool WaitUntil(Condition condition) {
-  for (DWORD waited = 0; waited < WAIT_MS; waited += POLL_MS) {
-    if (condition()) return true;
-    Sleep(POLL_MS);
-  }
-  return condition();
+static bool WaitUntil(const std::function<bool()>& condition) {
+  return testbed::WaitUntil(condition, WAIT_MS);
 }
 
 static bool Recorded(const std::vector<MessageRecord>& records, UINT message, bool posted) {
