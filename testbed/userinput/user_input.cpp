@@ -19,6 +19,14 @@ void ClickAt(POINT screen, DWORD downFlag, DWORD upFlag) {
   SendMouse(upFlag, screen);
 }
 
+void SendKey(WORD virtualKey, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
 void PressKey(WORD virtualKey) {
   INPUT input[2] = {};
   input[0].type = input[1].type = INPUT_KEYBOARD;

@@ -12,6 +12,9 @@ void SendMouse(DWORD flags, POINT screen);
 // Moves to the point, then presses and releases a button there (MOUSEEVENTF_LEFTDOWN, ..._LEFTUP).
 void ClickAt(POINT screen, DWORD downFlag, DWORD upFlag);
 
+// Presses a key down, or lets it up.
+void SendKey(WORD virtualKey, bool up);
+
 // Presses and releases a key.
 void PressKey(WORD virtualKey);
 

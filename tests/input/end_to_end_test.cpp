@@ -31,18 +31,11 @@ constexpr char TRACE_FULL_SCREEN[] = "==全画面のため無視==\r\n";
 
 using testbed::ClickAt;
 using testbed::PressKey;
+using testbed::SendKey;
 using testbed::WaitUntil;
 
 static void SetNumber(const char* name, DWORD number) {
   RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, name, REG_DWORD, &number, sizeof number);
-}
-
-static void SendKey(WORD key, bool up) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
 }
 
 class VelmoOverStandin : public ::testing::Test {
