@@ -155,7 +155,13 @@ TEST_F(RecorderTest, RealClickArrivesAsPostedButtonMessages) {
   SetWindowPos(window_, HWND_TOPMOST, LEFT, TOP, SIDE, SIDE, SWP_SHOWWINDOW);
   SetForegroundWindow(window_);
   SetCursorPos(LEFT + CLICK_X, TOP + CLICK_Y);
-  FlushMessages();
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return WindowFromPoint({LEFT + CLICK_X, TOP + CLICK_Y}) == window_ &&
+               GetForegroundWindow() == window_;
+      },
+      5000))
+      << "the window is not in front where the click goes";
   MessageRecorder recorder;
   recorder.SetFilter({{WM_LBUTTONDOWN, WM_LBUTTONUP}});
   ASSERT_TRUE(recorder.AttachThread(GetCurrentThreadId(), window_));
