@@ -17,7 +17,7 @@
 #include "testbed/process/remote_list_view.h"
 #include "testbed/recorder/pump.h"
 #include "testbed/standin/standin_client.h"
-#include "tests/core/registry_guard.h"
+#include "testbed/registry/registry_guard.h"
 
 constexpr DWORD START_TIMEOUT_MS = 15000;
 

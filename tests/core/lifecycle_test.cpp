@@ -8,7 +8,7 @@
 
 #include "app/tray_icon.h"
 #include "res/resource.h"
-#include "tests/core/registry_guard.h"
+#include "testbed/registry/registry_guard.h"
 #include "tests/core/velmo_fixture.h"
 
 constexpr DWORD SECOND_COPY_TIMEOUT_MS = 20000;

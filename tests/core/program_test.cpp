@@ -13,7 +13,7 @@
 #include "testbed/recorder/pump.h"
 #include "testbed/tray/tray_decode.h"
 #include "testbed/tray/tray_recorder.h"
-#include "tests/core/registry_guard.h"
+#include "testbed/registry/registry_guard.h"
 
 using testbed::TrayRecord;
 

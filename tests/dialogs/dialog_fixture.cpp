@@ -6,6 +6,7 @@
 #include "settings/dialogs.h"
 #include "settings/settings.h"
 #include "testbed/fakevmh/fake_vmh.h"
+#include "testbed/registry/registry_guard.h"
 
 const char OPTIONS_TITLE[] = "Velmoの設定";
 const char ABOUT_TITLE[] = "バージョン情報";
@@ -33,11 +34,6 @@ static void RegisterClassOnce(const char* name, WNDPROC procedure) {
   windowClass.lpszClassName = name;
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   RegisterClassA(&windowClass);
-}
-
-static void ForgetStoredSettings() {
-  RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH);
-  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Morvane");
 }
 
 void DialogTest::SetUp() {

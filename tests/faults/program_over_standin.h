@@ -8,7 +8,7 @@
 
 #include "testbed/process/child_process.h"
 #include "testbed/standin/standin_client.h"
-#include "tests/core/registry_guard.h"
+#include "testbed/registry/registry_guard.h"
 
 constexpr DWORD PROGRAM_START_TIMEOUT_MS = 15000;
 

@@ -19,7 +19,7 @@
 #include "testbed/standin/standin_client.h"
 #include "testbed/trace/dbwin_listener.h"
 #include "testbed/userinput/user_input.h"
-#include "tests/core/registry_guard.h"
+#include "testbed/registry/registry_guard.h"
 
 constexpr DWORD DOUBLE_PRESS_KEY = VK_NONCONVERT;
 constexpr DWORD SINGLE_PRESS_KEY = VK_F15;

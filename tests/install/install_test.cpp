@@ -20,7 +20,7 @@
 #include "testbed/recorder/pump.h"
 #include "testbed/standin/standin_client.h"
 #include "testbed/tray/tray_recorder.h"
-#include "tests/core/registry_guard.h"
+#include "testbed/registry/registry_guard.h"
 #include "tests/install/installed_files.h"
 #include "velmo_version.h"
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mirror/mirror.h"
+#include "testbed/registry/saved_value.h"
 
 constexpr int IMAGE_SIZE = 32;
 
@@ -23,25 +24,6 @@ constexpr int FIRST_ICON_ID = 30;
 constexpr int SECOND_ICON_ID = 31;
 
 using Pixels = std::vector<COLORREF>;
-
-// One registry value as it was before a test, put back afterwards (or deleted if it was absent).
-class SavedRegistryValue {
- public:
-  SavedRegistryValue(HKEY root, const char* subkey, const char* name);
-  ~SavedRegistryValue();
-  void Set(const std::string& text) const;
-  void SetBytes(const void* bytes, DWORD size, DWORD type) const;
-  void Delete() const;
-
- private:
-  HKEY root_;
-  std::string subkey_;
-  std::string name_;
-  bool keyExisted_ = false;
-  bool existed_ = false;
-  DWORD type_ = 0;
-  std::vector<BYTE> data_;
-};
 
 void WriteArrowIcon(const std::string& path);
 void WriteTextFile(const std::string& path, const char* text);

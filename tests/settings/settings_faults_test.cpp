@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings.h"
+#include "testbed/registry/registry_guard.h"
 
 namespace {
 
@@ -30,11 +31,6 @@ LONG FieldAt(const SettingsRecord& record, size_t index) {
   LONG value;
   memcpy(&value, reinterpret_cast<const char*>(&record) + index * FIELD_SIZE, sizeof value);
   return value;
-}
-
-void ForgetStoredSettings() {
-  RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH);
-  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Morvane");
 }
 
 // The stored value as a REG_DWORD of four bytes, or NOT_STORED when it is anything else.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings.h"
+#include "testbed/registry/registry_guard.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ LONG FieldAt(const SettingsRecord& record, size_t index) {
   LONG value;
   memcpy(&value, reinterpret_cast<const char*>(&record) + index * 4, sizeof value);
   return value;
-}
-
-void ForgetStoredSettings() {
-  RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH);
-  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Morvane");
 }
 
 bool KeyExists(const std::string& path) {

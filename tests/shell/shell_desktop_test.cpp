@@ -22,7 +22,7 @@
 #include "testbed/shelldesk/sample_desktop.h"
 #include "testbed/urlrec/url_recorder.h"
 #include "testbed/userinput/user_input.h"
-#include "tests/core/registry_guard.h"
+#include "testbed/registry/registry_guard.h"
 
 constexpr char SHELL_FOLDERS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char USER_SHELL_FOLDERS_KEY[] =

@@ -1,4 +1,5 @@
-// Keeps the program's registry key as it was: moved aside for the test and put back afterwards.
+// The program's settings in the registry around a test: kept as they were (RegistryGuard), or
+// forgotten for a start with none stored (ForgetStoredSettings).
 #pragma once
 
 #include <windows.h>
@@ -49,3 +50,9 @@ class RegistryGuard {
   bool hadKey_ = false;
   bool hadMakerKey_ = false;
 };
+
+// Removes the program's key, and the maker's key above it when that is left empty.
+inline void ForgetStoredSettings() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH);
+  RegDeleteKeyA(HKEY_CURRENT_USER, MAKER_KEY_PATH);
+}
