@@ -69,23 +69,14 @@ TEST_F(AboutDialog, CommandsWithANotificationCodeDoNothing) {
 }
 
 TEST_F(AboutDialog, ASecondAboutRequestOnlyRaisesTheOpenDialogAndAfterClosingANewOneOpens) {
-  HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
   WithAboutDialog([&](HWND dialog) {
-    // The dialog's thread shows, activates and so raises it after it becomes visible: the cover goes
-    // on top only once that is over.
-    ASSERT_TRUE(WaitUntil([&] {
-      GUITHREADINFO thread = {sizeof thread, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
-      return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) &&
-             thread.hwndActive == dialog && IsAbove(dialog, cover);
-    }));
-    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ASSERT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); }));
+    HWND cover = CoverWindow();
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); })) << "covered";
     PostMessageA(owner_, WM_COMMAND, IDM_ABOUT, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(dialog, cover); }));
     EXPECT_EQ(CountDialogs(ABOUT_TITLE), 1);
+    DestroyWindow(cover);
   });
-  DestroyWindow(cover);
   EXPECT_EQ(AboutDialogWindow, nullptr);
 
   bool reopened = false;

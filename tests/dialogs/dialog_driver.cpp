@@ -119,6 +119,14 @@ bool IsAbove(HWND window, HWND other) {
   return false;
 }
 
+HWND CoverWindow() {
+  constexpr int COVER_WIDTH = 1000, COVER_HEIGHT = 700;
+  HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP, 0, 0, COVER_WIDTH, COVER_HEIGHT, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  return cover;
+}
+
 static std::mutex RecorderLock;
 static std::vector<KeyDownRecorder::KeyDown> RecordedKeyDowns;
 

@@ -43,6 +43,10 @@ int CountDialogs(const char* title);
 
 // True when window lies above other in the z-order.
 bool IsAbove(HWND window, HWND other);
+// A window laid over everything, without activation, as another program's window would be. It
+// belongs to the calling thread (made from the driving thread, it leaves the dialog's own thread
+// alone); the caller destroys it.
+HWND CoverWindow();
 
 // Records the key-downs that reach this thread's windows through the message queue.
 class KeyDownRecorder {

@@ -191,16 +191,14 @@ TEST_F(ApplyingToTheMirror, TopMostOffTakesTheHiddenMirrorOutOfTheTopmostBandAnd
 using OptionsDialogCommands = DialogTest;
 
 TEST_F(OptionsDialogCommands, ASecondOptionsRequestOnlyRaisesTheOpenDialog) {
-  HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
   WithOptionsDialog([&](HWND dialog) {
-    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ASSERT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); }));
+    HWND cover = CoverWindow();
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); })) << "covered";
     PostMessageA(owner_, WM_COMMAND, IDM_OPTIONS, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(dialog, cover); }));
     EXPECT_EQ(CountDialogs(OPTIONS_TITLE), 1);
+    DestroyWindow(cover);
   });
-  DestroyWindow(cover);
   EXPECT_EQ(OptionsDialog, nullptr);
   EXPECT_EQ(CountDialogs(OPTIONS_TITLE), 0);
 }
