@@ -15,4 +15,7 @@ void ClickAt(POINT screen, DWORD downFlag, DWORD upFlag);
 // Presses and releases a key.
 void PressKey(WORD virtualKey);
 
+// Presses or releases a key (a modifier held over other input).
+void SendKey(WORD virtualKey, bool up);
+
 }  // namespace testbed
