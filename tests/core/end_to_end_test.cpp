@@ -15,6 +15,7 @@
 #include "testbed/process/child_process.h"
 #include "testbed/process/find_window.h"
 #include "testbed/process/remote_list_view.h"
+#include "testbed/recorder/pump.h"
 #include "testbed/standin/standin_client.h"
 #include "tests/core/registry_guard.h"
 
@@ -22,13 +23,13 @@ constexpr DWORD START_TIMEOUT_MS = 15000;
 
 using testbed::RemoteListView;
 
-static void Pump(DWORD milliseconds) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < milliseconds) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(10);
-  }
+// How long the program and the desktop may take to answer a message sent to them.
+constexpr DWORD ANSWER_TIMEOUT_MS = 5000;
+
+// True once the window's thread has handled every message sent to it before this one.
+static bool Answers(HWND window) {
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, ANSWER_TIMEOUT_MS, &answer) != 0;
 }
 
 class EndToEnd : public ::testing::Test {
@@ -44,10 +45,15 @@ class EndToEnd : public ::testing::Test {
     ASSERT_NE(nullptr, mainWindow_);
     mirror_ = testbed::WaitForWindow(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
     ASSERT_NE(nullptr, mirror_);
-    // The list view is made while the mirror is being created; wait for the build to finish.
-    for (int i = 0; i < 100 && (mirrorList_ = GetWindow(mirror_, GW_CHILD)) == nullptr; ++i) Pump(50);
-    ASSERT_NE(nullptr, mirrorList_);
-    Pump(300);
+    // The build is over once the list view holds every item and the program answers again.
+    ASSERT_TRUE(testbed::WaitUntil(
+        [&] {
+          mirrorList_ = GetWindow(mirror_, GW_CHILD);
+          return mirrorList_ != nullptr &&
+                 SendMessageA(mirrorList_, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(items_.size());
+        },
+        START_TIMEOUT_MS));
+    ASSERT_TRUE(Answers(mainWindow_));
   }
   void TearDown() override {
     if (velmo_.IsRunning()) {
@@ -57,8 +63,9 @@ class EndToEnd : public ::testing::Test {
     desktop_.Stop();
   }
   void Request(LPARAM request) {
-    PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, request);
-    Pump(500);
+    DWORD_PTR answer = 0;
+    ASSERT_NE(0, SendMessageTimeoutA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, request, SMTO_NORMAL,
+                                     ANSWER_TIMEOUT_MS, &answer));
   }
   RECT Rect(HWND window) const {
     RECT rect = {};
@@ -96,7 +103,7 @@ TEST_F(EndToEnd, ShownMirrorLiesExactlyOverTheDesktopInFront) {
   EXPECT_TRUE(EqualRect(&mirror, &list));
   EXPECT_TRUE(IsWindowVisible(mirror_));
   EXPECT_TRUE(GetWindowLongPtrA(mirror_, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  EXPECT_EQ(mirror_, GetForegroundWindow());
+  EXPECT_TRUE(testbed::WaitUntil([&] { return GetForegroundWindow() == mirror_; }, ANSWER_TIMEOUT_MS));
 }
 
 TEST_F(EndToEnd, MirrorHoldsEachDesktopItemAtItsPlace) {
@@ -133,8 +140,20 @@ class LateShell : public EndToEnd {
 
 TEST_F(LateShell, DesktopSpacingIsNeverChanged) {
   DWORD before = SpacingOf(desktop_.ListView());
+  HWND old = mirror_;
   PostMessageA(mainWindow_, WM_COMMAND, IDM_REFRESH, 0);
-  Pump(2000);
+  // Once the new mirror is built, a message sent to the desktop now comes after anything the build
+  // sent it, however late the desktop answered.
+  ASSERT_TRUE(testbed::WaitUntil(
+      [&] {
+        HWND mirror = testbed::FindTopLevelWindow(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, velmo_.Id());
+        HWND list = mirror != nullptr && mirror != old ? GetWindow(mirror, GW_CHILD) : nullptr;
+        return list != nullptr &&
+               SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(items_.size());
+      },
+      START_TIMEOUT_MS));
+  ASSERT_TRUE(Answers(mainWindow_));
+  ASSERT_TRUE(Answers(desktop_.ListView()));
   EXPECT_FALSE(DesktopSpacingWasChanged());
   EXPECT_EQ(before, SpacingOf(desktop_.ListView()));
 }

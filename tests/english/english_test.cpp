@@ -119,6 +119,7 @@ TEST_F(EnglishInterface, HelpButtonOpensTheEnglishPage) {
   std::vector<OpenedTarget> opened = recorder.WaitForOpened(1);
   ASSERT_EQ(1u, opened.size());
   const std::string page = "\\html\\option_en.html";
+  ASSERT_GE(opened[0].target.size(), page.size()) << opened[0].target;
   EXPECT_EQ(page, opened[0].target.substr(opened[0].target.size() - page.size()));
 }
 

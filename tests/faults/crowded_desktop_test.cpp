@@ -25,8 +25,8 @@ constexpr int ITEM_STEP_Y = 20;
 constexpr int BAD_IMAGE_ITEM = 1;
 constexpr int BAD_IMAGE_INDEX = 5000;
 constexpr UINT SHIFT_JIS = 932;
-constexpr DWORD PAINT_WAIT_MS = 1000;
-constexpr UINT ANSWER_LIMIT_MS = 1000;
+constexpr DWORD SHOW_WAIT_MS = 10000;
+constexpr UINT ANSWER_LIMIT_MS = 10000;  // (a hung program never answers)
 
 // Every other name is ASCII, the rest double-byte characters whose trail byte is a backslash.
 static std::string LongName(int number) {
@@ -76,7 +76,7 @@ TEST_F(CrowdedDesktop, MirrorHoldsTheTablesItemsWithNamesCutWholeAndTheBadImageI
   for (int record = 0; record < TABLE_ITEMS; ++record) EXPECT_TRUE(seen[record]) << "record " << record;
 
   PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
-  testbed::PumpFor(PAINT_WAIT_MS);
+  EXPECT_TRUE(testbed::WaitUntil([&] { return IsWindowVisible(mirror_) != FALSE; }, SHOW_WAIT_MS));
   DWORD_PTR answer = 0;
   EXPECT_TRUE(SendMessageTimeoutA(mirror_, WM_NULL, 0, 0, SMTO_NORMAL, ANSWER_LIMIT_MS, &answer));
   EXPECT_TRUE(velmo_.IsRunning());

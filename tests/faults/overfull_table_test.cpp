@@ -17,7 +17,6 @@ constexpr LONG IMAGE_PAST_THE_LIST = 5000;
 constexpr DWORD NEGATIVE_IMAGE_RECORD = 2;
 constexpr LONG NEGATIVE_IMAGE = -7;
 constexpr int LETTERS = 26;
-constexpr DWORD PAINT_MS = 300;
 
 class OverfullTable : public VelmoTest {};
 
@@ -55,7 +54,7 @@ TEST_F(OverfullTable, MirrorTakesTheTablesCapacityWithNamesEndedAndBadImagesAsTh
   }
 
   EXPECT_EQ(1, ShowMirror());
-  PumpMessages(PAINT_MS);
+  UpdateWindow(MirrorListView);  // painted now, with every record
   EXPECT_TRUE(IsWindowVisible(MirrorWindow));
   EXPECT_EQ(1, HideMirror());
   EXPECT_FALSE(IsWindowVisible(MirrorWindow));

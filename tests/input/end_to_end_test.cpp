@@ -2,6 +2,7 @@
 // SendInput: the triggers call the mirror up and put it away, and input on the mirror reaches the
 // desktop.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -9,66 +10,32 @@
 #include <vector>
 
 #include "app/app.h"
+#include "mirror/mirror.h"
 #include "res/resource.h"
+#include "testbed/process/binary_path.h"
+#include "testbed/process/child_process.h"
+#include "testbed/process/find_window.h"
+#include "testbed/recorder/pump.h"
 #include "testbed/standin/standin_client.h"
+#include "testbed/trace/dbwin_listener.h"
+#include "testbed/userinput/user_input.h"
+#include "tests/core/registry_guard.h"
 
-constexpr char VELMO_KEY[] = "Software\\Morvane\\Velmo";
 constexpr DWORD DOUBLE_PRESS_KEY = VK_NONCONVERT;
 constexpr DWORD SINGLE_PRESS_KEY = VK_F15;
 constexpr DWORD WAIT_MS = 5000;
+constexpr WORD MARKER_KEY = VK_F24;
+constexpr DWORD START_TIMEOUT_MS = 15000;
+constexpr char TRACE_SHOW[] = "==表示へ!==\r\n";
+constexpr char TRACE_FULL_SCREEN[] = "==全画面のため無視==\r\n";
 
-// Every value of a registry key as it was, put back afterwards (the key removed if it was absent).
-class SavedKey {
- public:
-  explicit SavedKey(const char* subkey) : subkey_(subkey) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    existed_ = true;
-    for (DWORD index = 0;; ++index) {
-      char name[256];
-      DWORD nameSize = sizeof name;
-      BYTE data[1024];
-      DWORD dataSize = sizeof data;
-      DWORD type = 0;
-      if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
-      values_.push_back({name, type, std::vector<BYTE>(data, data + dataSize)});
-    }
-    RegCloseKey(key);
-  }
-  ~SavedKey() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, subkey_.c_str());
-    if (!existed_) return;
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, subkey_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-      return;
-    }
-    for (const Value& value : values_) {
-      RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
-                     static_cast<DWORD>(value.data.size()));
-    }
-    RegCloseKey(key);
-  }
-  static void SetNumber(const char* subkey, const char* name, DWORD number) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-      return;
-    }
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
-  }
+using testbed::ClickAt;
+using testbed::PressKey;
+using testbed::WaitUntil;
 
- private:
-  struct Value {
-    std::string name;
-    DWORD type;
-    std::vector<BYTE> data;
-  };
-  std::string subkey_;
-  bool existed_ = false;
-  std::vector<Value> values_;
-};
+static void SetNumber(const char* name, DWORD number) {
+  RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, name, REG_DWORD, &number, sizeof number);
+}
 
 static void SendKey(WORD key, bool up) {
   INPUT input = {};
@@ -78,94 +45,53 @@ static void SendKey(WORD key, bool up) {
   SendInput(1, &input, sizeof input);
 }
 
-static void PressKey(WORD key) {
-  SendKey(key, false);
-  SendKey(key, true);
-}
-
-static void SendMouse(DWORD flags, POINT screen) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  input.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof input);
-}
-
-static void Click(POINT screen, DWORD down, DWORD up) {
-  SendMouse(0, screen);
-  SendMouse(down, screen);
-  SendMouse(up, screen);
-}
-
-// Dispatches what arrives for this thread's windows for a while.
-static void PumpFor(DWORD milliseconds) {
-  DWORD start = GetTickCount();
-  do {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    Sleep(20);
-  } while (GetTickCount() - start < milliseconds);
-}
-
-static bool WaitFor(bool (*condition)(void*), void* context, DWORD milliseconds = WAIT_MS) {
-  DWORD start = GetTickCount();
-  while (!condition(context)) {
-    if (GetTickCount() - start > milliseconds) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
 class VelmoOverStandin : public ::testing::Test {
  protected:
   void SetUp() override {
-    SavedKey::SetNumber(VELMO_KEY, "UseSKey", 1);
-    SavedKey::SetNumber(VELMO_KEY, "SKeyCode", DOUBLE_PRESS_KEY);
-    SavedKey::SetNumber(VELMO_KEY, "UseSKeyS", 1);
-    SavedKey::SetNumber(VELMO_KEY, "SKeyCodeS", SINGLE_PRESS_KEY);
-    SavedKey::SetNumber(VELMO_KEY, "MouseRdblclk", 1);
-    SavedKey::SetNumber(VELMO_KEY, "MoveWindow", 1);
-    SavedKey::SetNumber(VELMO_KEY, "KillFocus", 0);
-    SavedKey::SetNumber(VELMO_KEY, "NoMatchHit", 1);
-    SavedKey::SetNumber(VELMO_KEY, "Escape", 1);
+    SetNumber("UseSKey", 1);
+    SetNumber("SKeyCode", DOUBLE_PRESS_KEY);
+    SetNumber("UseSKeyS", 1);
+    SetNumber("SKeyCodeS", SINGLE_PRESS_KEY);
+    SetNumber("MouseRdblclk", 1);
+    SetNumber("MoveWindow", 1);
+    SetNumber("KillFocus", 0);
+    SetNumber("NoMatchHit", 1);
+    SetNumber("Escape", 1);
     items_ = {{STANDIN_LINK, 40, 40, STANDIN_OWN_IMAGE, "Mail"},
               {STANDIN_FILE, 160, 40, STANDIN_OWN_IMAGE, "Notes.txt"},
               {STANDIN_URL, 280, 40, STANDIN_OWN_IMAGE, "Home"}};
+    ASSERT_TRUE(trace_.Start());
     ASSERT_TRUE(standin_.Start(items_));
-    ASSERT_TRUE(StartVelmo());
+    ASSERT_TRUE(velmo_.Start(testbed::VelmoPath()));
+    main_ = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
+    ASSERT_TRUE(WaitForParkedMirror(nullptr));
   }
 
   void TearDown() override {
-    HWND main = FindWindowA("Velmo Main", "Velmo");
-    if (main != nullptr) PostMessageA(main, WM_CLOSE, 0, 0);
-    if (velmo_.hProcess != nullptr) {
-      if (WaitForSingleObject(velmo_.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(velmo_.hProcess, 1);
-      CloseHandle(velmo_.hProcess);
-      CloseHandle(velmo_.hThread);
+    if (velmo_.IsRunning()) {
+      PostMessageA(main_, WM_COMMAND, IDM_EXIT, 0);
+      velmo_.Stop();
     }
+    trace_.Stop();
   }
 
-  bool StartVelmo() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path);
-    folder.resize(folder.rfind('\\'));
-    std::string command = "\"" + folder + "\\velmo.exe\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &velmo_)) {
-      return false;
-    }
-    // The mirror is built, hidden and parked once the start-up is through.
-    return WaitFor(
-        [](void* self) {
-          auto* test = static_cast<VelmoOverStandin*>(self);
-          test->mirror_ = FindWindowA("Velmo", "Velmo");
-          return test->mirror_ != nullptr && !test->MirrorShown();
-        },
-        this, 15000);
+  // Waits until a mirror other than `old` is built, hidden and parked, and the program's thread is
+  // back in its message loop.
+  bool WaitForParkedMirror(HWND old) {
+    return WaitUntil(
+               [&] {
+                 mirror_ = testbed::FindTopLevelWindow(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, velmo_.Id());
+                 HWND list = mirror_ != nullptr ? GetWindow(mirror_, GW_CHILD) : nullptr;
+                 return mirror_ != old && list != nullptr && !MirrorShown() &&
+                        SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(items_.size());
+               },
+               START_TIMEOUT_MS) &&
+           Answers();
+  }
+
+  bool Answers() const {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, WAIT_MS, &answer) != 0;
   }
 
   // In move mode the shown mirror lies over the desktop list view; the hidden one is parked.
@@ -177,16 +103,34 @@ class VelmoOverStandin : public ::testing::Test {
   }
 
   bool WaitShown(bool shown) {
-    struct Wait {
-      VelmoOverStandin* test;
-      bool shown;
-    } wait = {this, shown};
-    return WaitFor(
-        [](void* context) {
-          auto* w = static_cast<Wait*>(context);
-          return w->test->MirrorShown() == w->shown;
-        },
-        &wait);
+    return WaitUntil([&] { return MirrorShown() == shown; }, WAIT_MS);
+  }
+
+  // Each show clicks the item selected last, on the desktop and on the mirror, which passes its click
+  // on: two button-ups reach the desktop. Once they have, so has everything the program sent before.
+  bool WaitForReselection(size_t upsBefore) {
+    return WaitUntil([&] { return DesktopMessages(WM_LBUTTONUP).size() >= upsBefore + 2; }, WAIT_MS);
+  }
+
+  // Shows the mirror with the single-press key; true once the show's re-selection has gone through.
+  bool Show() {
+    size_t ups = DesktopMessages(WM_LBUTTONUP).size();
+    PressKey(SINGLE_PRESS_KEY);
+    return WaitShown(true) && WaitForReselection(ups);
+  }
+
+  // A key with no meaning on the desktop, pressed on the shown mirror: once the desktop has it, it
+  // has everything the mirror passed on before.
+  bool PassMarkerKey() {
+    auto markers = [&] {
+      size_t count = 0;
+      for (const MessageRecord& key : DesktopMessages(WM_KEYDOWN)) count += key.wParam == MARKER_KEY;
+      return count;
+    };
+    size_t before = markers();
+    if (!WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS)) return false;
+    PressKey(MARKER_KEY);
+    return WaitUntil([&] { return markers() > before; }, WAIT_MS);
   }
 
   // A point on an item's icon, on the screen.
@@ -204,28 +148,26 @@ class VelmoOverStandin : public ::testing::Test {
     return found;
   }
 
-  // Keys typed now must not reach the desktop through a mirror that kept the foreground.
-  void ExpectKeysReachNoItem(const char* when) {
-    EXPECT_NE(mirror_, GetForegroundWindow()) << when;
-    standin_.ClearMessages();
-    PressKey(VK_DELETE);
-    Sleep(300);
-    for (const MessageRecord& key : DesktopMessages(WM_KEYDOWN))
-      EXPECT_NE(static_cast<uint64_t>(VK_DELETE), key.wParam) << when;
+  size_t TraceCount(const char* text) const {
+    size_t count = 0;
+    for (const std::string& line : trace_.Texts(velmo_.Id())) count += line == text;
+    return count;
   }
 
   std::vector<StandinItem> items_;
+  RegistryGuard savedSettings_;
+  testbed::DbwinListener trace_;
   StandinDesktop standin_;
-  PROCESS_INFORMATION velmo_ = {};
+  testbed::ChildProcess velmo_;
+  HWND main_ = nullptr;
   HWND mirror_ = nullptr;
-  SavedKey savedSettings_{VELMO_KEY};
 };
 
 TEST_F(VelmoOverStandin, DoublePressKeyCallsTheMirrorUpAndPutsItAway) {
   PressKey(DOUBLE_PRESS_KEY);
   PressKey(DOUBLE_PRESS_KEY);
   EXPECT_TRUE(WaitShown(true));
-  Sleep(GetDoubleClickTime() + 100);
+  Sleep(GetDoubleClickTime() + 100);  // the next two presses are a new double press, not a third press
   PressKey(DOUBLE_PRESS_KEY);
   PressKey(DOUBLE_PRESS_KEY);
   EXPECT_TRUE(WaitShown(false));
@@ -242,20 +184,18 @@ TEST_F(VelmoOverStandin, RightDoubleClickCallsTheMirrorUpAndTheKeyPutsItAway) {
   RECT desktop = {};
   GetWindowRect(standin_.ListView(), &desktop);
   POINT empty = {desktop.left + 600, desktop.top + 400};
-  Click(empty, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-  Click(empty, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  ClickAt(empty, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  ClickAt(empty, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
   EXPECT_TRUE(WaitShown(true));
   PressKey(SINGLE_PRESS_KEY);
   EXPECT_TRUE(WaitShown(false));
 }
 
 TEST_F(VelmoOverStandin, ClickOnAnIconThroughTheMirrorReachesTheDesktopTwice) {
-  PressKey(SINGLE_PRESS_KEY);
-  ASSERT_TRUE(WaitShown(true));
-  Sleep(500);  // the replayed selection click has gone through
+  ASSERT_TRUE(Show());
   standin_.ClearMessages();
-  Click(OnItem(1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-  Sleep(500);
+  ClickAt(OnItem(1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(PassMarkerKey());
   auto downs = DesktopMessages(WM_LBUTTONDOWN);
   ASSERT_EQ(2u, downs.size());
   EXPECT_EQ(static_cast<uint64_t>(MK_LBUTTON), downs[1].wParam);
@@ -263,44 +203,35 @@ TEST_F(VelmoOverStandin, ClickOnAnIconThroughTheMirrorReachesTheDesktopTwice) {
 }
 
 TEST_F(VelmoOverStandin, DoubleClickOnAnIconHidesTheMirrorAndOpensTheItem) {
-  PressKey(SINGLE_PRESS_KEY);
-  ASSERT_TRUE(WaitShown(true));
-  Sleep(500);
+  ASSERT_TRUE(Show());
   LONG openedBefore = standin_.OpenedCount();
-  Click(OnItem(1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-  Click(OnItem(1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  ClickAt(OnItem(1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  ClickAt(OnItem(1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(WaitShown(false));
-  struct Opened {
-    StandinDesktop* standin;
-    LONG before;
-  } opened = {&standin_, openedBefore};
-  EXPECT_TRUE(WaitFor(
-      [](void* context) {
-        auto* o = static_cast<Opened*>(context);
-        return o->standin->OpenedCount() > o->before;
-      },
-      &opened));
+  EXPECT_TRUE(WaitUntil([&] { return standin_.OpenedCount() > openedBefore; }, WAIT_MS));
   EXPECT_EQ("Notes.txt", standin_.LastOpened());
 }
 
 TEST_F(VelmoOverStandin, EscapeOnTheMirrorPutsItAway) {
-  PressKey(SINGLE_PRESS_KEY);
-  ASSERT_TRUE(WaitShown(true));
-  Sleep(300);
+  ASSERT_TRUE(Show());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
   PressKey(VK_ESCAPE);
   EXPECT_TRUE(WaitShown(false));
 }
 
 TEST_F(VelmoOverStandin, ClickBesideTheIconsPutsTheMirrorAwayWithoutReachingTheDesktop) {
-  PressKey(SINGLE_PRESS_KEY);
-  ASSERT_TRUE(WaitShown(true));
-  Sleep(500);
+  ASSERT_TRUE(Show());
   standin_.ClearMessages();
   RECT desktop = {};
   GetWindowRect(standin_.ListView(), &desktop);
-  Click({desktop.left + 600, desktop.top + 400}, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  POINT beside = {desktop.left + 600, desktop.top + 400};
+  ClickAt(beside, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(WaitShown(false));
-  EXPECT_TRUE(DesktopMessages(WM_LBUTTONDOWN).empty());
+  // The next show's re-selection comes after anything the click could have sent.
+  ASSERT_TRUE(Show());
+  ScreenToClient(standin_.ListView(), &beside);
+  for (const MessageRecord& down : DesktopMessages(WM_LBUTTONDOWN))
+    EXPECT_NE(static_cast<uint64_t>(MAKELPARAM(beside.x, beside.y)), down.lParam);
 }
 
 // A borderless window in front, as a game or a full-screen video has it.
@@ -318,7 +249,7 @@ static HWND CreateCover() {
 
 static void BringToFront(HWND window) {
   SetForegroundWindow(window);
-  WaitFor([](void* front) { return GetForegroundWindow() == static_cast<HWND>(front); }, window);
+  WaitUntil([&] { return GetForegroundWindow() == window; }, WAIT_MS);
 }
 
 TEST_F(VelmoOverStandin, TriggersKeepQuietOverAFullScreenWindowButTheTrayIconStillShowsTheMirror) {
@@ -328,13 +259,14 @@ TEST_F(VelmoOverStandin, TriggersKeepQuietOverAFullScreenWindowButTheTrayIconSti
   POINT middle = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
   PressKey(DOUBLE_PRESS_KEY);
   PressKey(DOUBLE_PRESS_KEY);
-  Click(middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-  Click(middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-  PumpFor(1000);
+  ClickAt(middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  ClickAt(middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  EXPECT_TRUE(WaitUntil([&] { return TraceCount(TRACE_FULL_SCREEN) == 2; }, WAIT_MS))
+      << "both triggers heard";
+  EXPECT_EQ(0u, TraceCount(TRACE_SHOW));
   EXPECT_FALSE(MirrorShown());
 
-  PostMessageA(FindWindowA(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE), WM_TRAYNOTIFY, TRAY_ICON_ID,
-               WM_LBUTTONDBLCLK);
+  PostMessageA(main_, WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(WaitShown(true));
   EXPECT_EQ(mirror_, GetAncestor(WindowFromPoint(OnItem(0)), GA_ROOT)) << "in front of the cover";
   PressKey(SINGLE_PRESS_KEY);
@@ -350,8 +282,8 @@ TEST_F(VelmoOverStandin, TriggersKeepQuietOverAFullScreenWindowButTheTrayIconSti
   EXPECT_TRUE(WaitShown(false));
   BringToFront(cover);
   POINT onCover = {middle.x / 2, middle.y / 2};
-  Click(onCover, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-  Click(onCover, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  ClickAt(onCover, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  ClickAt(onCover, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
   EXPECT_TRUE(WaitShown(true));
   DestroyWindow(cover);
 }
@@ -359,59 +291,60 @@ TEST_F(VelmoOverStandin, TriggersKeepQuietOverAFullScreenWindowButTheTrayIconSti
 // (After a hide Wine can hand the foreground back to the parked mirror: a re-selection click that
 // its list view takes late activates it there, which Windows does not allow a background window.)
 TEST_F(VelmoOverStandin, NoMirrorKeepsTheForegroundAfterStartUpOrARefresh) {
-  ExpectKeysReachNoItem("after start-up");
+  EXPECT_NE(mirror_, GetForegroundWindow()) << "after start-up";
   HWND old = mirror_;
-  PostMessageA(FindWindowA(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE), WM_COMMAND, IDM_REFRESH, 0);
-  Sleep(2000);  // (a refresh of three items takes well under a second)
-  mirror_ = FindWindowA("Velmo", "Velmo");
-  ASSERT_NE(old, mirror_);
-  ExpectKeysReachNoItem("after a refresh");
+  PostMessageA(main_, WM_COMMAND, IDM_REFRESH, 0);
+  ASSERT_TRUE(WaitForParkedMirror(old));
+  EXPECT_NE(mirror_, GetForegroundWindow()) << "after a refresh";
 }
 
 TEST_F(VelmoOverStandin, AltF4PutsTheMirrorAwayAndNeverReachesTheDesktop) {
-  PressKey(SINGLE_PRESS_KEY);
-  ASSERT_TRUE(WaitShown(true));
-  Sleep(300);
+  ASSERT_TRUE(Show());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
   standin_.ClearMessages();
   SendKey(VK_MENU, false);
   PressKey(VK_F4);
   SendKey(VK_MENU, true);
   EXPECT_TRUE(WaitShown(false));
   EXPECT_TRUE(IsWindow(mirror_)) << "the mirror was closed, not hidden";
+  EXPECT_TRUE(Show()) << "the mirror comes up again";
   for (const MessageRecord& record : standin_.Messages())
     EXPECT_NE(static_cast<uint64_t>(VK_F4), record.wParam);
-  PressKey(SINGLE_PRESS_KEY);
-  EXPECT_TRUE(WaitShown(true)) << "the mirror comes up again";
 }
 
-// A window of this process in the foreground whose thread stops answering, as a hung program's.
-static DWORD WINAPI RunForegroundWindow(void* created) {
-  HWND window = CreateWindowExA(0, "STATIC", "hung", WS_POPUP | WS_VISIBLE, 700, 500, 100, 100, nullptr,
-                                nullptr, nullptr, nullptr);
-  SetForegroundWindow(window);
-  *static_cast<HWND*>(created) = window;
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-  DestroyWindow(window);
+// A window of this process in the foreground whose thread stops taking messages until released, as
+// a hung program's. (It waits on an event rather than being suspended: a thread suspended at an
+// arbitrary point can hold a lock this process needs.)
+struct HungWindow {
+  HWND window = nullptr;
+  HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+static DWORD WINAPI RunHungWindow(void* context) {
+  auto* hung = static_cast<HungWindow*>(context);
+  hung->window = CreateWindowExA(0, "STATIC", "hung", WS_POPUP | WS_VISIBLE, 700, 500, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+  SetForegroundWindow(hung->window);
+  SetEvent(hung->created);
+  WaitForSingleObject(hung->release, INFINITE);
+  DestroyWindow(hung->window);
   return 0;
 }
 
 TEST_F(VelmoOverStandin, ShowBesideAHungForegroundWindowCompletesAndVelmoKeepsAnswering) {
-  HWND hung = nullptr;
-  DWORD threadId = 0;
-  HANDLE thread = CreateThread(nullptr, 0, RunForegroundWindow, &hung, 0, &threadId);
-  ASSERT_TRUE(WaitFor([](void* window) { return *static_cast<HWND*>(window) != nullptr; }, &hung));
-  ASSERT_EQ(hung, GetForegroundWindow());
-  SuspendThread(thread);
-  HWND main = FindWindowA(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE);
-  PostMessageA(main, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
+  HungWindow hung;
+  HANDLE thread = CreateThread(nullptr, 0, RunHungWindow, &hung, 0, nullptr);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hung.created, WAIT_MS));
+  EXPECT_EQ(hung.window, GetForegroundWindow());
+  PostMessageA(main_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
   bool shown = WaitShown(true);
-  DWORD_PTR answer = 0;
-  bool answering = SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer) != 0;
-  ResumeThread(thread);
-  PostThreadMessageA(threadId, WM_QUIT, 0, 0);
+  bool answering = Answers();
+  SetEvent(hung.release);
   WaitForSingleObject(thread, WAIT_MS);
   CloseHandle(thread);
+  CloseHandle(hung.created);
+  CloseHandle(hung.release);
   EXPECT_TRUE(shown);
   EXPECT_TRUE(answering);
 }

@@ -7,6 +7,7 @@
 #include "hooklib/vmh.h"
 #include "mirror/mirror.h"
 #include "settings/settings.h"
+#include "testbed/recorder/pump.h"
 
 // ---- Process-wide state the list view procedure reads, defined here because the test links the
 // procedure alone. ----
@@ -45,8 +46,28 @@ extern "C" int WINAPI Dprint(const char* text) {
   return 1;
 }
 
+// The test's own messages to the desktop: a marker, which proves that everything posted to the
+// desktop before it has been recorded, and a hang, which keeps the desktop's thread from taking
+// messages until the event in lParam is set (or the limit passed), setting the one in wParam first.
+constexpr UINT DESKTOP_MARKER = WM_APP + 1;
+constexpr UINT DESKTOP_HANG = WM_APP + 2;
+constexpr DWORD HANG_LIMIT_MS = 5000;
+constexpr DWORD MARKER_WAIT_MS = 5000;
+static volatile LONG DesktopMarkersTaken = 0;
+
 // ---- The stand-in desktop: records every message, answers like a plain window. ----
 static LRESULT CALLBACK RecordingDesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window == DesktopListView && message == DESKTOP_MARKER) {
+    InterlockedIncrement(&DesktopMarkersTaken);
+    return 0;
+  }
+  if (window == DesktopListView && message == DESKTOP_HANG) {
+    DesktopSuspended = true;
+    SetEvent(reinterpret_cast<HANDLE>(wParam));
+    WaitForSingleObject(reinterpret_cast<HANDLE>(lParam), HANG_LIMIT_MS);
+    DesktopSuspended = false;
+    return 0;
+  }
   if (window == DesktopListView) {
     std::lock_guard<std::mutex> lock(RecordLock);
     DesktopRecord.push_back(
@@ -67,12 +88,29 @@ static DWORD WINAPI DesktopThread(void* ready) {
   return 0;
 }
 
+// Posts a marker to the desktop and waits until the desktop has taken it.
+static bool DesktopCaughtUp() {
+  LONG before = DesktopMarkersTaken;
+  PostMessageA(DesktopListView, DESKTOP_MARKER, 0, 0);
+  DWORD start = GetTickCount();
+  while (DesktopMarkersTaken == before) {
+    if (GetTickCount() - start > MARKER_WAIT_MS) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
+void HangDesktop(HANDLE entered, HANDLE release) {
+  PostMessageA(DesktopListView, DESKTOP_HANG, reinterpret_cast<WPARAM>(entered),
+               reinterpret_cast<LPARAM>(release));
+}
+
 // ---- MainWindow: records the hide requests. ----
 static LRESULT CALLBACK RecordingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && wParam == MIRROR_REQUEST_WPARAM && lParam == MIRROR_HIDE) {
     bool sent = !DispatchingToMain;
-    // Give anything already posted to the desktop time to arrive, so that the order shows.
-    Sleep(100);
+    // Let anything already posted to the live desktop arrive, so that the order shows.
+    if (!DesktopSuspended) DesktopCaughtUp();
     std::lock_guard<std::mutex> lock(RecordLock);
     HideRecord.push_back({sent, DesktopRecord.size(), DesktopSuspended});
     return 0;
@@ -158,7 +196,8 @@ void MirrorInputTest::SetUp() {
   ShowWindow(mirrorWindow_, SW_SHOWNORMAL);
   SetForegroundWindow(mirrorWindow_);
   SetFocus(MirrorListView);
-  Pump(300);
+  testbed::WaitUntil([&] { return GetForegroundWindow() == mirrorWindow_; }, MARKER_WAIT_MS);
+  Settle();
   ClearRecords();
 }
 
@@ -174,7 +213,7 @@ void MirrorInputTest::TearDown() {
   CloseHandle(desktopThread_);
   ImageList_Destroy(images_);
   DesktopItemTable.count = 0;
-  Pump(50);
+  Pump(0);
 }
 
 void MirrorInputTest::Pump(DWORD milliseconds) {
@@ -192,8 +231,14 @@ void MirrorInputTest::Pump(DWORD milliseconds) {
 
 void MirrorInputTest::WaitForDesktop(UINT message, size_t count) {
   DWORD start = GetTickCount();
-  while (DesktopMessages(message).size() < count && GetTickCount() - start < 2000) Pump(20);
-  Pump(100);  // and whatever comes right after it
+  while (DesktopMessages(message).size() < count && GetTickCount() - start < MARKER_WAIT_MS) Pump(0);
+  Settle();  // and whatever was sent with it
+}
+
+void MirrorInputTest::Settle() {
+  Pump(0);
+  EXPECT_TRUE(DesktopCaughtUp()) << "the desktop took no marker";
+  Pump(0);
 }
 
 std::vector<MessageRecord> MirrorInputTest::DesktopMessages(UINT first, UINT last) const {

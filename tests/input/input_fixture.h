@@ -35,17 +35,22 @@ struct HideRequest {
   bool desktopHung;              // the desktop's thread was suspended when it arrived
 };
 
-// Set while a test keeps the desktop's thread suspended.
+// Set while the desktop's thread is kept from taking messages.
 extern volatile bool DesktopSuspended;
+// Keeps the desktop's thread from taking messages: it sets `entered`, then waits for `release`.
+void HangDesktop(HANDLE entered, HANDLE release);
 
 class MirrorInputTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // Runs this thread's message loop for the given time.
+  // Runs this thread's message loop for the given time (once through what is waiting, with 0).
   void Pump(DWORD milliseconds);
-  // Pumps until the desktop has received at least `count` messages of the kind, or 2 s passed.
+  // Handles everything waiting for this thread, then waits until the desktop has received what
+  // this thread posted it.
+  void Settle();
+  // Pumps until the desktop has received at least `count` messages of the kind, then Settle()s.
   void WaitForDesktop(UINT message, size_t count);
 
   std::vector<MessageRecord> DesktopMessages(UINT first, UINT last) const;

@@ -51,7 +51,7 @@ TEST_F(MirrorInputTest, ClickOnIconReachesDesktopAsTwoButtonDownsAndSelectsTheCo
 TEST_F(MirrorInputTest, SecondButtonDownCarriesTheKeysHeldNow) {
   // A right click that arrives without the Shift flag while Shift is held, as the replayed clicks do.
   Key(VK_SHIFT, false);
-  Pump(100);
+  Settle();
   PostMessageA(MirrorListView, WM_RBUTTONDOWN, MK_RBUTTON, PointLParam(OnIcon(0)));
   PostMessageA(MirrorListView, WM_RBUTTONUP, 0, PointLParam(OnIcon(0)));
   WaitForDesktop(WM_RBUTTONDOWN, 2);
@@ -66,7 +66,7 @@ TEST_F(MirrorInputTest, SecondButtonDownCarriesTheKeysHeldNow) {
 // A Ctrl click toggles its item: a second button-down would toggle it back.
 TEST_F(MirrorInputTest, ControlClickReachesDesktopOnceAsItCame) {
   Key(VK_CONTROL, false);
-  Pump(100);
+  Settle();
   PostMessageA(MirrorListView, WM_MBUTTONDOWN, MK_MBUTTON | MK_LBUTTON, PointLParam(OnIcon(2)));
   Click(OnIcon(1), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   WaitForDesktop(WM_LBUTTONUP, 1);
@@ -163,7 +163,7 @@ TEST_F(MirrorInputTest, OtherKeysGoToDesktopWithoutHiding) {
 
 TEST_F(MirrorInputTest, FocusLossWhileShownHidesWhenSwitchedOn) {
   SetFocus(otherWindow_);
-  Pump(200);
+  Settle();
   ASSERT_EQ(1u, HideRequests().size());
   EXPECT_FALSE(HideRequests()[0].sent);
   EXPECT_EQ(nullptr, PreviousForegroundWindow);
@@ -173,7 +173,7 @@ TEST_F(MirrorInputTest, FocusLossWhileShownHidesWhenSwitchedOn) {
 TEST_F(MirrorInputTest, FocusLossWhileShownOnlyForgetsTheForegroundWhenSwitchedOff) {
   Settings.KillFocus = 0;
   SetFocus(otherWindow_);
-  Pump(200);
+  Settle();
   EXPECT_TRUE(HideRequests().empty());
   EXPECT_EQ(nullptr, PreviousForegroundWindow);
 }
@@ -181,7 +181,7 @@ TEST_F(MirrorInputTest, FocusLossWhileShownOnlyForgetsTheForegroundWhenSwitchedO
 TEST_F(MirrorInputTest, FocusLossWhileHiddenChangesNothing) {
   IsMirrorVisible = 0;
   SetFocus(otherWindow_);
-  Pump(200);
+  Settle();
   EXPECT_TRUE(HideRequests().empty());
   EXPECT_EQ(otherWindow_, PreviousForegroundWindow);
   EXPECT_TRUE(TraceLines().empty());
@@ -210,29 +210,22 @@ TEST_F(MirrorInputTest, CursorAndActivationQueriesAreSentOnWithTheShellsHandles)
   EXPECT_EQ(MAKELPARAM(100, 100), hit[0].lParam);
 }
 
-// A watchdog ends the hang after a while in any case, so that a mirror that waits for the desktop
-// makes this test fail instead of hanging it.
+// The desktop's thread stops taking messages until the hang ends (after 5 s in any case, so that a
+// mirror that waits for the desktop makes this test fail instead of hanging it).
+constexpr DWORD HANG_ENTER_MS = 5000;
+
 struct DesktopHang {
-  HANDLE thread;
-  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  HANDLE watchdog = nullptr;
-  explicit DesktopHang(HANDLE desktopThread) : thread(desktopThread) {
-    DesktopSuspended = true;
-    SuspendThread(thread);
-    watchdog = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
-  }
-  static DWORD WINAPI Watch(void* self) {
-    auto* hang = static_cast<DesktopHang*>(self);
-    WaitForSingleObject(hang->done, 5000);
-    DesktopSuspended = false;
-    ResumeThread(hang->thread);
-    return 0;
+  HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  DesktopHang() {
+    HangDesktop(entered, release);
+    WaitForSingleObject(entered, HANG_ENTER_MS);
   }
   ~DesktopHang() {
-    SetEvent(done);
-    WaitForSingleObject(watchdog, INFINITE);
-    CloseHandle(watchdog);
-    CloseHandle(done);
+    SetEvent(release);
+    while (DesktopSuspended) Sleep(1);
+    CloseHandle(entered);
+    CloseHandle(release);
   }
 };
 
@@ -252,7 +245,7 @@ TEST_F(MirrorInputTest, HungDesktopLeavesVelmoResponsive) {
   DWORD start = GetTickCount();
   MainWindowProbe probe;
   {
-    DesktopHang hang(desktopThread_);
+    DesktopHang hang;
     for (int step = 0; step < 10; ++step) {
       MoveTo({200 + step * 20, 200});
       Pump(20);
@@ -335,7 +328,8 @@ TEST_F(SnapshotBackgroundTest, EraseWithoutSnapshotOrDcPaintsNothingAndAnswersZe
 TEST_F(SnapshotBackgroundTest, ShownMirrorShowsTheSnapshotBehindTheIcons) {
   DesktopSnapshot.dc = snapshotDc_;
   InvalidateRect(MirrorListView, nullptr, TRUE);
-  Pump(300);
+  UpdateWindow(MirrorListView);
+  Settle();
   HDC screen = GetDC(nullptr);
   COLORREF pixel = GetPixel(screen, MIRROR_LEFT + EMPTY_SPOT.x, MIRROR_TOP + EMPTY_SPOT.y);
   ReleaseDC(nullptr, screen);
@@ -346,7 +340,8 @@ TEST_F(SnapshotBackgroundTest, ShownMirrorShowsTheSnapshotBehindTheIcons) {
 
 TEST_F(MirrorInputTest, IconsStayWhereTheDesktopHasThemAfterPainting) {
   InvalidateRect(MirrorListView, nullptr, TRUE);
-  Pump(300);
+  UpdateWindow(MirrorListView);
+  Settle();
   for (int i = 0; i < 3; ++i) {
     POINT at = {};
     SendMessageA(MirrorListView, LVM_GETITEMPOSITION, ListIndex(i), reinterpret_cast<LPARAM>(&at));
