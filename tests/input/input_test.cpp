@@ -72,10 +72,12 @@ TEST_F(MirrorInputTest, ControlClickReachesDesktopOnceAsItCame) {
   WaitForDesktop(WM_LBUTTONUP, 1);
   Key(VK_CONTROL, true);
 
-  auto downs = DesktopMessages(WM_LBUTTONDOWN, WM_MBUTTONDOWN);
-  ASSERT_EQ(2u, downs.size()) << Describe(downs);
-  EXPECT_EQ(static_cast<uint64_t>(MK_MBUTTON | MK_LBUTTON), downs[0].wParam);
-  EXPECT_EQ(static_cast<uint64_t>(MK_LBUTTON | MK_CONTROL), downs[1].wParam);
+  auto middle = DesktopMessages(WM_MBUTTONDOWN);
+  auto left = DesktopMessages(WM_LBUTTONDOWN);
+  ASSERT_EQ(1u, middle.size()) << Describe(middle);
+  ASSERT_EQ(1u, left.size()) << Describe(left);
+  EXPECT_EQ(static_cast<uint64_t>(MK_MBUTTON | MK_LBUTTON), middle[0].wParam);
+  EXPECT_EQ(static_cast<uint64_t>(MK_LBUTTON | MK_CONTROL), left[0].wParam);
 }
 
 TEST_F(MirrorInputTest, MissedClickHidesOnceAndNeverReachesDesktopWhenSwitchedOn) {
