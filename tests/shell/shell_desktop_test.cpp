@@ -204,14 +204,11 @@ class VelmoOverShellDesktop : public ::testing::Test {
     return shown;
   }
 
-  // The middle of the item's icon in the mirror, in its client area and on the screen.
-  POINT MirrorIconMiddle(const std::string& text) const {
+  // The middle of the item's icon in the mirror, on the screen.
+  POINT OnMirrorIcon(const std::string& text) const {
     testbed::RemoteListView mirror(mirrorList_, velmo_.Id());
     RECT icon = mirror.IconRect(ItemOf(mirrorList_, velmo_.Id(), text));
-    return {(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
-  }
-  POINT OnMirrorIcon(const std::string& text) const {
-    POINT middle = MirrorIconMiddle(text);
+    POINT middle = {(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
     ClientToScreen(mirrorList_, &middle);
     return middle;
   }
@@ -360,7 +357,8 @@ TEST_F(VelmoOverShellDesktop, KeysAndClicksOnTheParkedMirrorReachNothing) {
   ASSERT_TRUE(testbed::WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
   std::set<std::string> shell = SelectionOf(shellList_, shell_.Id());
 
-  POINT item = MirrorIconMiddle(SAMPLE_JAPANESE_TEXT);
+  POINT item = OnMirrorIcon(SAMPLE_JAPANESE_TEXT);  // (off the screen: posted, not clicked)
+  ScreenToClient(mirrorList_, &item);
   PostMessageA(mirrorList_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.x, item.y));
   PostMessageA(mirrorList_, WM_LBUTTONUP, 0, MAKELPARAM(item.x, item.y));
   ASSERT_TRUE(testbed::WaitUntil(
