@@ -40,4 +40,8 @@ BOOL WINAPI SetShortCutMouse(DWORD rightDoubleClick);
 BOOL WINAPI GetDeskTopData(HIMAGELIST* imageList, DWORD* count, DesktopItem* items, DWORD capacity);
 BOOL WINAPI SetIsViewVelmo(DWORD shown);
 int WINAPI Dprint(const char* text);
+// Posts input that the calling thread is handling on to the desktop's list view, so that the
+// shell's thread reads the Shift, Ctrl and Alt (left and right) held now while it handles it, and
+// its own state of those keys afterwards. The shell's thread is not waited for.
+BOOL WINAPI PostDesktopInput(HWND listView, UINT message, WPARAM wParam, LPARAM lParam);
 }

@@ -18,6 +18,9 @@ constexpr LONG TRIGGER_ON = 1;
 // GetKeyState's "held down" bit.
 constexpr SHORT KEY_DOWN_BIT = static_cast<SHORT>(0x8000);
 
+// WM_CONTEXTMENU's point when the menu comes from the keyboard: the list view puts it at the selection.
+constexpr LPARAM CONTEXT_MENU_AT_SELECTION = static_cast<LPARAM>(-1);
+
 constexpr char TRACE_FOCUS_LOST[] = "==ﾌｫｰｶｽを失った==\r\n";
 constexpr char TRACE_ESCAPE_PRESSED[] = "==ESC押下==\r\n";
 constexpr char TRACE_MISSED_ICON[] = "==ｱｲｺﾝ以外の場所をｸﾘｯｸ==\r\n";
@@ -29,8 +32,17 @@ bool ForegroundGoesToShell = false;
 // items; cleared with the list view.
 static bool ItemPositionsChecked = false;
 
+// Set while a button that went down on the desktop has not come up there: a double click hides the
+// mirror between the two.
+static bool DesktopHoldsButton = false;
+
+// Input reaches the desktop only from a mirror the user sees. A parked mirror can keep the
+// foreground, and what is typed then is not meant for the desktop.
+static bool ReachesDesktop() { return IsMirrorVisible == 1; }
+
+// Keys and buttons travel with the Shift, Ctrl and Alt that the user holds now.
 static void PostOn(UINT message, WPARAM wParam, LPARAM lParam) {
-  PostMessageA(DesktopListView, message, wParam, lParam);
+  PostDesktopInput(DesktopListView, message, wParam, lParam);
 }
 
 static void SendOn(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -68,14 +80,29 @@ static bool IsCloseKey(UINT message, WPARAM wParam) {
   return (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) && wParam == VK_F4;
 }
 
-static void ForwardKey(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (IsCloseKey(message, wParam)) return;
-  if (message == WM_KEYDOWN && wParam == VK_RETURN) LetShellTakeForeground();
-  PostOn(message, wParam, lParam);
+// The context-menu key and Shift+F10 ask for the selection's context menu. The shell opens it for
+// WM_CONTEXTMENU at (-1, -1) but need not make that message from these keys when they come posted.
+static bool IsContextMenuKey(WPARAM wParam) {
+  return wParam == VK_APPS || (wParam == VK_F10 && (GetKeyState(VK_SHIFT) & KEY_DOWN_BIT));
+}
+
+// The context-menu keys open the desktop's menu only: the copy's own list view does not see them
+// (F10 would take the copy into menu mode). Returns true for them.
+static bool ForwardKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsCloseKey(message, wParam)) return false;
+  bool menuKey = IsContextMenuKey(wParam);
+  bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  if (ReachesDesktop() && menuKey && down)
+    PostOn(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(DesktopListView), CONTEXT_MENU_AT_SELECTION);
+  if (ReachesDesktop() && !menuKey) {
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) LetShellTakeForeground();
+    PostOn(message, wParam, lParam);
+  }
   if (Settings.Escape == TRIGGER_ON && wParam == VK_ESCAPE) {
     Trace("%s", TRACE_ESCAPE_PRESSED);
     PostHideRequest();
   }
+  return menuKey;
 }
 
 static bool HitsNoItem(HWND window, LPARAM lParam) {
@@ -110,18 +137,34 @@ static void ForwardButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM l
     PostHideRequest();
     return;
   }
+  if (!ReachesDesktop()) return;
   PostOn(message, wParam, lParam);
-  PostOn(message, RebuiltButtonWParam(message), lParam);
+  DesktopHoldsButton = true;
+  // The button-down again, with the keys held now, where it cannot change the result: a plain or
+  // Shift click selects the same the second time. A Ctrl click toggles its item, and a second one
+  // would take that back.
+  WPARAM again = RebuiltButtonWParam(message);
+  if (((wParam | again) & MK_CONTROL) == 0) PostOn(message, again, lParam);
+}
+
+static void ForwardButton(UINT message, WPARAM wParam, LPARAM lParam) {
+  bool up = message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
+  if (!ReachesDesktop() && !(up && DesktopHoldsButton)) return;
+  DesktopHoldsButton = !up;
+  PostOn(message, wParam, lParam);
 }
 
 static void ForwardDoubleClick(UINT message, WPARAM wParam, LPARAM lParam) {
   Trace("%s", TRACE_DOUBLE_CLICK);
+  bool reaches = ReachesDesktop();  // (the hide below ends that)
   LetShellTakeForeground();
   // The hide leaves the foreground where it is, for the shell to take.
   ForegroundGoesToShell = true;
   SendMessageA(MainWindow, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
   ForegroundGoesToShell = false;
+  if (!reaches) return;
   PostOn(message, wParam, lParam);
+  DesktopHoldsButton = true;
 }
 
 static void OnDestroy() {
@@ -208,7 +251,7 @@ LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-      ForwardKey(message, wParam, lParam);
+      if (ForwardKey(message, wParam, lParam)) return 0;
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -219,12 +262,15 @@ LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LP
       ForwardDoubleClick(message, wParam, lParam);
       break;
     case WM_MOUSEMOVE:
+      if (ReachesDesktop() && DesktopListView != nullptr)
+        PostMessageA(DesktopListView, message, wParam, lParam);
+      break;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONUP:
     case WM_MBUTTONDBLCLK:
-      PostOn(message, wParam, lParam);
+      ForwardButton(message, wParam, lParam);
       break;
   }
   return CallWindowProcA(SavedListViewProc, window, message, wParam, lParam);

@@ -131,7 +131,7 @@ typedef BOOL(WINAPI* IsWow64ProcessProc)(HANDLE, PBOOL);
 // A 32-bit library on 64-bit Windows, where the shell is 64-bit: its hook cannot enter the shell's
 // process, and the system would run it on this thread instead while the shell's desktop thread
 // waits for it. (Looked up at run time: older 32-bit systems lack the function and are not WOW64.)
-static bool ShellOutOfReach() {
+bool ShellOutOfReach() {
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
   FARPROC found = kernel != nullptr ? GetProcAddress(kernel, "IsWow64Process") : nullptr;
   auto isWow64 = reinterpret_cast<IsWow64ProcessProc>(reinterpret_cast<void*>(found));

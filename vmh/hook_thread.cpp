@@ -108,6 +108,7 @@ extern "C" BOOL WINAPI TermDLL(void) {
     WaitForSingleObject(HookThread, HOOK_THREAD_STOP_TIMEOUT_MS);
     CloseHookThread();
   }
+  ReleaseDesktopInput();
   SetTriggerWindow(nullptr);
   return TRUE;
 }

@@ -1,4 +1,4 @@
-// The seven exports of the hook library, as the fake defines them.
+// The exports of the hook library, as the fake defines them.
 #include "hooklib/vmh.h"
 
 #include "testbed/fakevmh/fake_vmh.h"
@@ -53,5 +53,10 @@ BOOL WINAPI SetIsViewVelmo(DWORD shown) {
 int WINAPI Dprint(const char* text) {
   FakeVmh::Record(VmhFunction::Dprint, {}, text != nullptr ? text : "");
   return 1;
+}
+
+// The input goes on as posted, without the user's modifiers.
+BOOL WINAPI PostDesktopInput(HWND listView, UINT message, WPARAM wParam, LPARAM lParam) {
+  return listView != nullptr && PostMessageA(listView, message, wParam, lParam);
 }
 }

@@ -8,6 +8,7 @@ constexpr char STANDIN_EXE[] = "standin.exe";
 constexpr DWORD READY_TIMEOUT_MS = 60000;
 constexpr DWORD STOP_TIMEOUT_MS = 10000;
 constexpr DWORD POLL_MS = 10;
+constexpr DWORD STATE_TIMEOUT_MS = 5000;
 constexpr int COMMAND_LINE_SIZE = 4096;
 
 static LONG InstanceCounter = 0;
@@ -156,6 +157,25 @@ std::vector<MessageRecord> StandinDesktop::Messages() const {
 
 void StandinDesktop::ClearMessages() {
   if (shared_ != nullptr) InterlockedExchange(&shared_->recordCount, 0);
+}
+
+std::vector<uint8_t> StandinDesktop::Held() const {
+  size_t count = Messages().size();
+  return shared_ != nullptr ? std::vector<uint8_t>(shared_->held, shared_->held + count)
+                            : std::vector<uint8_t>();
+}
+
+bool StandinDesktop::TakeKeyboardState(BYTE state[STANDIN_KEYBOARD_STATE_SIZE]) const {
+  if (shared_ == nullptr) return false;
+  LONG taken = shared_->keyboardStates;
+  PostMessageA(ListView(), STANDIN_TAKE_KEYBOARD_STATE, 0, 0);
+  DWORD start = GetTickCount();
+  while (shared_->keyboardStates == taken) {
+    if (GetTickCount() - start > STATE_TIMEOUT_MS) return false;
+    Sleep(POLL_MS);
+  }
+  memcpy(state, shared_->keyboardState, STANDIN_KEYBOARD_STATE_SIZE);
+  return true;
 }
 
 LONG StandinDesktop::OpenedCount() const { return shared_ != nullptr ? shared_->openedCount : 0; }

@@ -51,6 +51,11 @@ class StandinDesktop {
   void ClearMessages();
   // How many items a double click (or Enter) opened, and the text of the last one.
   LONG OpenedCount() const;
+  // For each message of Messages(): the Ctrl and Shift its thread read for a key (STANDIN_HELD_...).
+  std::vector<uint8_t> Held() const;
+  // The list view thread's whole keyboard state, taken after everything posted to the list view
+  // before has been handled. False when it did not come in time.
+  bool TakeKeyboardState(BYTE state[STANDIN_KEYBOARD_STATE_SIZE]) const;
   std::string LastOpened() const;
 
  private:

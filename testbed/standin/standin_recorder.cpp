@@ -30,6 +30,9 @@ void RecordListViewMessage(UINT message, WPARAM wParam, LPARAM lParam, bool post
   record.posted = posted ? 1 : 0;
   record.wParam = static_cast<uint64_t>(wParam);
   record.lParam = static_cast<int64_t>(lParam);
+  bool key = message >= WM_KEYFIRST && message <= WM_KEYLAST;
+  Shared->held[index] = static_cast<uint8_t>((key && GetKeyState(VK_CONTROL) < 0 ? STANDIN_HELD_CONTROL : 0) |
+                                             (key && GetKeyState(VK_SHIFT) < 0 ? STANDIN_HELD_SHIFT : 0));
 }
 
 bool IsQueuedListViewMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -16,6 +16,7 @@ constexpr DWORD TOP_LEVEL_STYLE = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD TOP_LEVEL_EX_STYLE = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr DWORD LIST_VIEW_STYLE = WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS;
 constexpr int PLACE_ATTEMPTS = 3;
+constexpr BYTE KEY_HELD = 0x80;
 
 HWND ProgmanWindow = nullptr;
 HWND WorkerWWindow = nullptr;
@@ -103,6 +104,19 @@ static LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM w
   if (message == LVM_SETICONSPACING || message == LVM_GETITEMSPACING)
     OnSpacingMessage(message, wParam, lParam);
   if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+  if (message == STANDIN_HOLD_CONTROL) {
+    BYTE state[STANDIN_KEYBOARD_STATE_SIZE];
+    GetKeyboardState(state);
+    state[VK_CONTROL] |= KEY_HELD;
+    state[VK_LCONTROL] |= KEY_HELD;
+    SetKeyboardState(state);
+    return 0;
+  }
+  if (message == STANDIN_TAKE_KEYBOARD_STATE && Shared != nullptr) {
+    GetKeyboardState(Shared->keyboardState);
+    InterlockedIncrement(&Shared->keyboardStates);
+    return 0;
+  }
   return CallWindowProcA(OriginalListViewProc, window, message, wParam, lParam);
 }
 

@@ -341,3 +341,53 @@ TEST_F(VelmoOverStandin, ShowBesideAHungForegroundWindowCompletesAndVelmoKeepsAn
   EXPECT_TRUE(shown);
   EXPECT_TRUE(answering);
 }
+
+// ---- The user's modifiers travel with each key -------------------------------------------------
+
+// The stand-in's thread believes Ctrl is held, as a shell's thread can after input of its own. Each
+// key from the mirror reaches it with the Ctrl and Shift the user held, and afterwards it holds its
+// own state again. (Under Wine a thread with no state of its own reads the desktop's; this one has
+// one, as every thread has on Windows. The mirror is shown and hidden by request: a key pressed for
+// it would change the desktop's state, which Wine copies into the thread's.)
+TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiersAndLeaveItsOwnState) {
+  constexpr WORD LETTER = 'K';
+  PostMessageA(standin_.ListView(), STANDIN_HOLD_CONTROL, 0, 0);
+  BYTE before[STANDIN_KEYBOARD_STATE_SIZE];
+  ASSERT_TRUE(standin_.TakeKeyboardState(before));
+  ASSERT_TRUE(before[VK_CONTROL] & 0x80);
+  size_t ups = DesktopMessages(WM_LBUTTONUP).size();
+  PostMessageA(main_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
+  ASSERT_TRUE(WaitShown(true) && WaitForReselection(ups));
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
+  standin_.ClearMessages();
+  PressKey(LETTER);
+  SendKey(VK_CONTROL, false);
+  PressKey(LETTER);
+  SendKey(VK_CONTROL, true);
+  auto controlUp = [&] {
+    for (const MessageRecord& key : DesktopMessages(WM_KEYUP))
+      if (key.wParam == VK_CONTROL) return true;
+    return false;
+  };
+  ASSERT_TRUE(WaitUntil(controlUp, WAIT_MS));
+  PostMessageA(main_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+  ASSERT_TRUE(WaitShown(false));
+  BYTE after[STANDIN_KEYBOARD_STATE_SIZE];
+  ASSERT_TRUE(standin_.TakeKeyboardState(after));
+
+  std::vector<MessageRecord> records = standin_.Messages();
+  std::vector<uint8_t> held = standin_.Held();
+  bool userHoldsControl = false;
+  int letters = 0;
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i].message != WM_KEYDOWN && records[i].message != WM_KEYUP) continue;
+    if (records[i].wParam == VK_CONTROL) userHoldsControl = records[i].message == WM_KEYDOWN;
+    letters += records[i].wParam == LETTER;
+    SCOPED_TRACE(testing::Message() << "key " << records[i].wParam << " message " << records[i].message);
+    EXPECT_EQ(userHoldsControl, (held[i] & STANDIN_HELD_CONTROL) != 0);
+    EXPECT_EQ(0, held[i] & STANDIN_HELD_SHIFT);
+  }
+  EXPECT_EQ(4, letters);
+  EXPECT_EQ(std::vector<BYTE>(before, before + sizeof before),
+            std::vector<BYTE>(after, after + sizeof after));
+}

@@ -36,6 +36,10 @@ static std::vector<HideRequest> HideRecord;
 static std::vector<std::string> TraceRecord;
 static bool DispatchingToMain = false;
 
+extern "C" BOOL WINAPI PostDesktopInput(HWND listView, UINT message, WPARAM wParam, LPARAM lParam) {
+  return PostMessageA(listView, message, wParam, lParam);
+}
+
 extern "C" int WINAPI Dprint(const char* text) {
   std::lock_guard<std::mutex> lock(RecordLock);
   TraceRecord.push_back(text);

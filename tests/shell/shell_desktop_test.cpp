@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,19 @@ static int SelectedItem(HWND listView) {
   return static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+// The texts of the selected items, and of the focused one after "focus: ".
+static std::set<std::string> SelectionOf(HWND listView, DWORD processId) {
+  testbed::RemoteListView list(listView, processId);
+  std::set<std::string> selection;
+  LPARAM unused = 0;
+  for (int item = 0; item < list.Count(); ++item) {
+    LRESULT state = SendMessageA(listView, LVM_GETITEMSTATE, item, LVIS_SELECTED | LVIS_FOCUSED);
+    if (state & LVIS_SELECTED) selection.insert(list.Text(item, &unused));
+    if (state & LVIS_FOCUSED) selection.insert("focus: " + list.Text(item, &unused));
+  }
+  return selection;
+}
+
 class VelmoOverShellDesktop : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -199,6 +213,34 @@ class VelmoOverShellDesktop : public ::testing::Test {
     return middle;
   }
 
+  // The shell's view has handled everything posted to it before: a value posted after it has come.
+  bool ShellHandledAllPosted() const {
+    static LPARAM marker = 0;
+    LPARAM value = ++marker;
+    PostMessageA(shellList_, LVM_SETHOVERTIME, 0, value);
+    return testbed::WaitUntil([&] { return SendMessageA(shellList_, LVM_GETHOVERTIME, 0, 0) == value; },
+                              WAIT_MS);
+  }
+
+  bool SameSelections() const {
+    return ShellHandledAllPosted() &&
+           SelectionOf(shellList_, shell_.Id()) == SelectionOf(mirrorList_, velmo_.Id());
+  }
+
+  // Waits until the shell's context menu shows; true when it came in front of the mirror.
+  bool ShellMenuInFrontOfMirror(HWND* menu) const {
+    if (!testbed::WaitUntil(
+            [&] {
+              *menu = testbed::FindTopLevelWindow(POPUP_MENU_CLASS, nullptr, shell_.Id());
+              return *menu != nullptr && IsWindowVisible(*menu);
+            },
+            WAIT_MS))
+      return false;
+    HWND below = *menu;
+    while (below != nullptr && below != mirror_) below = GetWindow(below, GW_HWNDNEXT);
+    return below == mirror_;
+  }
+
   static std::string Folder;
   static bool FolderMade;
   SavedValue userDesktop_{USER_SHELL_FOLDERS_KEY, DESKTOP_VALUE};
@@ -243,15 +285,7 @@ TEST_F(VelmoOverShellDesktop, RightClickOpensTheShellsContextMenuInFrontOfTheMir
   ASSERT_TRUE(ShowMirror());
   testbed::ClickAt(OnMirrorIcon(SAMPLE_JAPANESE_TEXT), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
   HWND menu = nullptr;
-  ASSERT_TRUE(testbed::WaitUntil(
-      [&] {
-        menu = testbed::FindTopLevelWindow(POPUP_MENU_CLASS, nullptr, shell_.Id());
-        return menu != nullptr && IsWindowVisible(menu);
-      },
-      WAIT_MS));
-  HWND below = menu;
-  while (below != nullptr && below != mirror_) below = GetWindow(below, GW_HWNDNEXT);
-  EXPECT_EQ(below, mirror_) << "the menu is not in front of the mirror";
+  EXPECT_TRUE(ShellMenuInFrontOfMirror(&menu));
   testbed::PressKey(VK_ESCAPE);
   EXPECT_TRUE(testbed::WaitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, WAIT_MS));
 }
@@ -267,4 +301,73 @@ TEST_F(VelmoOverShellDesktop, DoubleClickHidesTheMirrorAndTheShellOpensTheItem) 
   std::vector<OpenedTarget> opened = recorder.WaitForOpened(1);
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].target, Folder + "\\" + SAMPLE_JAPANESE_TEXT);
+}
+
+// Each click toggles or extends the copy's selection; the shell's view follows click by click. (Ctrl
+// stays held over both of its clicks: pressed twice, it can be the key that puts the mirror away; the
+// second click lands beside the first, or the two would make a double click.)
+TEST_F(VelmoOverShellDesktop, ClicksWithCtrlAndShiftLeaveTheViewSelectingWhatTheMirrorSelects) {
+  ASSERT_TRUE(ShowMirror());
+  std::vector<std::string> items = {SAMPLE_ASCII_TEXT, SAMPLE_JAPANESE_TEXT, SAMPLE_FOLDER};
+  if (SelectionOf(mirrorList_, velmo_.Id()).count(items[0]) != 0) std::swap(items[0], items[1]);
+  auto clickAndCompare = [&](const std::string& item, int beside) {
+    std::set<std::string> before = SelectionOf(mirrorList_, velmo_.Id());
+    POINT at = OnMirrorIcon(item);
+    testbed::ClickAt({at.x + beside, at.y}, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(testbed::WaitUntil([&] { return SelectionOf(mirrorList_, velmo_.Id()) != before; }, WAIT_MS));
+    EXPECT_TRUE(SameSelections()) << testing::PrintToString(SelectionOf(shellList_, shell_.Id())) << " vs "
+                                  << testing::PrintToString(SelectionOf(mirrorList_, velmo_.Id()));
+  };
+  clickAndCompare(items[0], 0);
+  testbed::SendKey(VK_CONTROL, false);
+  clickAndCompare(items[1], 0);
+  clickAndCompare(items[1], GetSystemMetrics(SM_CXDOUBLECLK) + 1);
+  testbed::SendKey(VK_CONTROL, true);
+  testbed::SendKey(VK_SHIFT, false);
+  clickAndCompare(items[2], 0);
+  testbed::SendKey(VK_SHIFT, true);
+  EXPECT_TRUE(MirrorShown());
+}
+
+// (The menu is closed from the shell's own queue: Esc on the mirror would put the mirror away too.)
+TEST_F(VelmoOverShellDesktop, MenuKeyAndShiftF10OpenTheShellsContextMenuInFrontOfTheMirror) {
+  ASSERT_TRUE(ShowMirror());
+  testbed::ClickAt(OnMirrorIcon(SAMPLE_JAPANESE_TEXT), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  for (WORD modifier : {WORD{0}, WORD{VK_SHIFT}}) {
+    SCOPED_TRACE(modifier == 0 ? "menu key" : "Shift+F10");
+    if (modifier != 0) testbed::SendKey(modifier, false);
+    testbed::PressKey(modifier == 0 ? VK_APPS : VK_F10);
+    if (modifier != 0) testbed::SendKey(modifier, true);
+    HWND menu = nullptr;
+    EXPECT_TRUE(ShellMenuInFrontOfMirror(&menu));
+    PostMessageA(shellList_, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(testbed::WaitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, WAIT_MS));
+  }
+  EXPECT_TRUE(MirrorShown());
+}
+// In move mode the parked mirror can keep the foreground (after a double click whose item opened no
+// window): what reaches it then is not meant for the desktop.
+TEST_F(VelmoOverShellDesktop, KeysAndClicksOnTheParkedMirrorReachNothing) {
+  ASSERT_TRUE(ShowMirror());
+  testbed::ClickAt(OnMirrorIcon(SAMPLE_ASCII_TEXT), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(testbed::WaitUntil([&] { return SameSelections(); }, WAIT_MS));
+  PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+  ASSERT_TRUE(testbed::WaitUntil([&] { return !MirrorShown(); }, WAIT_MS));
+  SetForegroundWindow(mirror_);
+  ASSERT_TRUE(testbed::WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
+  std::set<std::string> shell = SelectionOf(shellList_, shell_.Id());
+
+  POINT item = OnMirrorIcon(SAMPLE_JAPANESE_TEXT);  // (off the screen: posted, not clicked)
+  ScreenToClient(mirrorList_, &item);
+  PostMessageA(mirrorList_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.x, item.y));
+  PostMessageA(mirrorList_, WM_LBUTTONUP, 0, MAKELPARAM(item.x, item.y));
+  ASSERT_TRUE(testbed::WaitUntil(
+      [&] { return SelectedItem(mirrorList_) == ItemOf(mirrorList_, velmo_.Id(), SAMPLE_JAPANESE_TEXT); },
+      WAIT_MS));
+  int last = static_cast<int>(SendMessageA(mirrorList_, LVM_GETITEMCOUNT, 0, 0)) - 1;
+  bool atLast = SelectedItem(mirrorList_) == last;
+  testbed::PressKey(atLast ? VK_HOME : VK_END);
+  ASSERT_TRUE(testbed::WaitUntil([&] { return SelectedItem(mirrorList_) == (atLast ? 0 : last); }, WAIT_MS));
+  ASSERT_TRUE(ShellHandledAllPosted());
+  EXPECT_EQ(SelectionOf(shellList_, shell_.Id()), shell);
 }
