@@ -35,12 +35,4 @@ void PressKey(WORD virtualKey) {
   SendInput(2, input, sizeof input[0]);
 }
 
-void SendKey(WORD virtualKey, bool up) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = virtualKey;
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
-}
-
 }  // namespace testbed

@@ -18,7 +18,4 @@ void SendKey(WORD virtualKey, bool up);
 // Presses and releases a key.
 void PressKey(WORD virtualKey);
 
-// Presses or releases a key (a modifier held over other input).
-void SendKey(WORD virtualKey, bool up);
-
 }  // namespace testbed
