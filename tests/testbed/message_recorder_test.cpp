@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "testbed/recorder/message_recorder.h"
+#include "testbed/userinput/user_input.h"
 #include "testbed/recorder/message_sequence.h"
 #include "testbed/recorder/pump.h"
 
@@ -154,22 +155,14 @@ TEST_F(RecorderTest, RealClickArrivesAsPostedButtonMessages) {
   constexpr int LEFT = 100, TOP = 120, SIDE = 200, CLICK_X = 50, CLICK_Y = 60;
   SetWindowPos(window_, HWND_TOPMOST, LEFT, TOP, SIDE, SIDE, SWP_SHOWWINDOW);
   SetForegroundWindow(window_);
-  SetCursorPos(LEFT + CLICK_X, TOP + CLICK_Y);
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        return WindowFromPoint({LEFT + CLICK_X, TOP + CLICK_Y}) == window_ &&
-               GetForegroundWindow() == window_;
-      },
-      5000))
+  const POINT click = {LEFT + CLICK_X, TOP + CLICK_Y};
+  ASSERT_TRUE(
+      WaitUntil([&] { return WindowFromPoint(click) == window_ && GetForegroundWindow() == window_; }, 5000))
       << "the window is not in front where the click goes";
   MessageRecorder recorder;
   recorder.SetFilter({{WM_LBUTTONDOWN, WM_LBUTTONUP}});
   ASSERT_TRUE(recorder.AttachThread(GetCurrentThreadId(), window_));
-  INPUT clicks[2] = {};
-  clicks[0].type = clicks[1].type = INPUT_MOUSE;
-  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ASSERT_EQ(2u, SendInput(2, clicks, sizeof(INPUT)));
+  testbed::ClickAt(click, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   WaitUntil([&] { return recorder.Records().size() >= 2; }, 5000);
   const ExpectedMessage expected[] = {
       {WM_LBUTTONDOWN, MSG_POSTED, MK_LBUTTON, MAKELPARAM(CLICK_X, CLICK_Y)},
