@@ -23,7 +23,7 @@
 
 constexpr DWORD DOUBLE_PRESS_KEY = VK_NONCONVERT;
 constexpr DWORD SINGLE_PRESS_KEY = VK_F15;
-constexpr DWORD WAIT_MS = 5000;
+constexpr DWORD WAIT_MS = 15000;  // a safety net: every wait ends on its condition
 constexpr WORD MARKER_KEY = VK_F24;
 constexpr DWORD START_TIMEOUT_MS = 15000;
 constexpr char TRACE_SHOW[] = "==表示へ!==\r\n";
@@ -112,6 +112,19 @@ class VelmoOverStandin : public ::testing::Test {
     return WaitShown(true) && WaitForReselection(ups);
   }
 
+  // True once keys typed now go to the shown mirror's list view: the mirror is in front, its list view
+  // has the focus and nothing holds the mouse (a click's drag detection takes the keys meanwhile).
+  bool WaitForKeys() const {
+    return WaitUntil(
+        [&] {
+          GUITHREADINFO thread = {sizeof thread, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+          return GetForegroundWindow() == mirror_ &&
+                 GetGUIThreadInfo(GetWindowThreadProcessId(mirror_, nullptr), &thread) &&
+                 thread.hwndFocus == GetWindow(mirror_, GW_CHILD) && thread.hwndCapture == nullptr;
+        },
+        WAIT_MS);
+  }
+
   // A key with no meaning on the desktop, pressed on the shown mirror: once the desktop has it, it
   // has everything the mirror passed on before.
   bool PassMarkerKey() {
@@ -121,7 +134,7 @@ class VelmoOverStandin : public ::testing::Test {
       return count;
     };
     size_t before = markers();
-    if (!WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS)) return false;
+    EXPECT_TRUE(WaitForKeys()) << "the mirror in front";
     PressKey(MARKER_KEY);
     return WaitUntil([&] { return markers() > before; }, WAIT_MS);
   }
@@ -207,7 +220,7 @@ TEST_F(VelmoOverStandin, DoubleClickOnAnIconHidesTheMirrorAndOpensTheItem) {
 
 TEST_F(VelmoOverStandin, EscapeOnTheMirrorPutsItAway) {
   ASSERT_TRUE(Show());
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
+  ASSERT_TRUE(WaitForKeys());
   PressKey(VK_ESCAPE);
   EXPECT_TRUE(WaitShown(false));
 }
@@ -293,7 +306,7 @@ TEST_F(VelmoOverStandin, NoMirrorKeepsTheForegroundAfterStartUpOrARefresh) {
 
 TEST_F(VelmoOverStandin, AltF4PutsTheMirrorAwayAndNeverReachesTheDesktop) {
   ASSERT_TRUE(Show());
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
+  ASSERT_TRUE(WaitForKeys());
   standin_.ClearMessages();
   SendKey(VK_MENU, false);
   PressKey(VK_F4);
@@ -301,8 +314,11 @@ TEST_F(VelmoOverStandin, AltF4PutsTheMirrorAwayAndNeverReachesTheDesktop) {
   EXPECT_TRUE(WaitShown(false));
   EXPECT_TRUE(IsWindow(mirror_)) << "the mirror was closed, not hidden";
   EXPECT_TRUE(Show()) << "the mirror comes up again";
-  for (const MessageRecord& record : standin_.Messages())
-    EXPECT_NE(static_cast<uint64_t>(VK_F4), record.wParam);
+  // (A lone F4 key-up may follow Alt's and pass on: it does nothing on the desktop.)
+  for (const MessageRecord& record : standin_.Messages()) {
+    bool down = record.message == WM_KEYDOWN || record.message == WM_SYSKEYDOWN;
+    EXPECT_FALSE(down && record.wParam == VK_F4) << "message 0x" << std::hex << record.message;
+  }
 }
 
 // A window of this process in the foreground whose thread stops taking messages until released, as
@@ -358,7 +374,7 @@ TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiersAndLeaveItsOwnS
   size_t ups = DesktopMessages(WM_LBUTTONUP).size();
   PostMessageA(main_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
   ASSERT_TRUE(WaitShown(true) && WaitForReselection(ups));
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
+  ASSERT_TRUE(WaitForKeys());
   standin_.ClearMessages();
   PressKey(LETTER);
   SendKey(VK_CONTROL, false);
@@ -388,6 +404,10 @@ TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiersAndLeaveItsOwnS
     EXPECT_EQ(0, held[i] & STANDIN_HELD_SHIFT);
   }
   EXPECT_EQ(4, letters);
+  // Every other key is as the desktop's thread had it. (Its Ctrl is left out: once the user's real
+  // Ctrl has gone up, Wine may copy the system's Ctrl into the thread at any message it takes, which
+  // Windows never does for posted keys.)
+  for (int key : {VK_CONTROL, VK_LCONTROL, VK_RCONTROL}) before[key] = after[key];
   EXPECT_EQ(std::vector<BYTE>(before, before + sizeof before),
             std::vector<BYTE>(after, after + sizeof after));
 }

@@ -36,7 +36,7 @@ constexpr char PROGMAN_TITLE[] = "Program Manager";
 constexpr char POPUP_MENU_CLASS[] = "#32768";
 constexpr char SHORTCUT_TEXT[] = "メモ帳";  // the shell shows a shortcut without its extension
 constexpr DWORD START_TIMEOUT_MS = 15000;
-constexpr DWORD WAIT_MS = 5000;
+constexpr DWORD WAIT_MS = 15000;  // a safety net: every wait ends on its condition
 constexpr DWORD SETTLE_MS = 500;
 constexpr DWORD READ_PAUSE_MS = 20;
 
