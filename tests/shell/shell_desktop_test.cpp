@@ -24,6 +24,7 @@
 #include "testbed/urlrec/url_recorder.h"
 #include "testbed/userinput/user_input.h"
 #include "testbed/registry/registry_guard.h"
+#include "testbed/registry/saved_value.h"
 
 constexpr char SHELL_FOLDERS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char USER_SHELL_FOLDERS_KEY[] =
@@ -37,38 +38,7 @@ constexpr char POPUP_MENU_CLASS[] = "#32768";
 constexpr char SHORTCUT_TEXT[] = "メモ帳";  // the shell shows a shortcut without its extension
 constexpr DWORD START_TIMEOUT_MS = 15000;
 constexpr DWORD WAIT_MS = 15000;  // a safety net: every wait ends on its condition
-constexpr DWORD SETTLE_MS = 500;
 constexpr DWORD READ_PAUSE_MS = 20;
-
-// One value under HKEY_CURRENT_USER as it was, put back (or removed again) when the object goes.
-class SavedValue {
- public:
-  SavedValue(const char* key, const char* name) : key_(key), name_(name) {
-    DWORD size = sizeof data_;
-    existed_ = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type_, data_, &size) ==
-               ERROR_SUCCESS;
-    size_ = size;
-  }
-  ~SavedValue() {
-    if (existed_)
-      RegSetKeyValueA(HKEY_CURRENT_USER, key_, name_, type_, data_, size_);
-    else
-      RegDeleteKeyValueA(HKEY_CURRENT_USER, key_, name_);
-  }
-  SavedValue(const SavedValue&) = delete;
-  SavedValue& operator=(const SavedValue&) = delete;
-  void Set(DWORD type, const std::string& text) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, key_, name_, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
-  }
-
- private:
-  const char* key_;
-  const char* name_;
-  bool existed_ = false;
-  DWORD type_ = 0;
-  DWORD size_ = 0;
-  BYTE data_[MAX_PATH * 2] = {};
-};
 
 // A line of the program's output, or empty when none came in time or the program ended.
 static std::string ReadLine(HANDLE pipe, DWORD timeoutMs) {
@@ -145,8 +115,8 @@ class VelmoOverShellDesktop : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(FolderMade);
-    userDesktop_.Set(REG_EXPAND_SZ, Folder);
-    desktop_.Set(REG_SZ, Folder);
+    userDesktop_.SetBytes(Folder.c_str(), static_cast<DWORD>(Folder.size() + 1), REG_EXPAND_SZ);
+    desktop_.Set(Folder);
     ASSERT_TRUE(StartShellDesk());
     ASSERT_TRUE(velmo_.Start(testbed::VelmoPath()));
     mainWindow_ = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
@@ -199,9 +169,10 @@ class VelmoOverShellDesktop : public ::testing::Test {
 
   bool ShowMirror() {
     PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
-    bool shown = testbed::WaitUntil([&] { return MirrorShown(); }, WAIT_MS);
-    Sleep(SETTLE_MS);  // the replayed click at the last selected icon has gone through
-    return shown;
+    // The show clicks the item selected last on the mirror, which passes the click on, and on the
+    // shell's view: once both list views have handled what was posted to them, that has gone through.
+    return testbed::WaitUntil([&] { return MirrorShown(); }, WAIT_MS) && HandledAllPosted(mirrorList_) &&
+           HandledAllPosted(shellList_);
   }
 
   // The middle of the item's icon in the mirror, on the screen.
@@ -213,14 +184,19 @@ class VelmoOverShellDesktop : public ::testing::Test {
     return middle;
   }
 
-  // The shell's view has handled everything posted to it before: a value posted after it has come.
-  bool ShellHandledAllPosted() const {
+  // The list view has handled everything posted to it before: a value posted after it has come. (The
+  // hover time is put back afterwards.)
+  static bool HandledAllPosted(HWND list) {
     static LPARAM marker = 0;
     LPARAM value = ++marker;
-    PostMessageA(shellList_, LVM_SETHOVERTIME, 0, value);
-    return testbed::WaitUntil([&] { return SendMessageA(shellList_, LVM_GETHOVERTIME, 0, 0) == value; },
-                              WAIT_MS);
+    LRESULT hoverTime = SendMessageA(list, LVM_GETHOVERTIME, 0, 0);
+    PostMessageA(list, LVM_SETHOVERTIME, 0, value);
+    bool handled =
+        testbed::WaitUntil([&] { return SendMessageA(list, LVM_GETHOVERTIME, 0, 0) == value; }, WAIT_MS);
+    SendMessageA(list, LVM_SETHOVERTIME, 0, hoverTime);
+    return handled;
   }
+  bool ShellHandledAllPosted() const { return HandledAllPosted(shellList_); }
 
   bool SameSelections() const {
     return ShellHandledAllPosted() &&
@@ -243,8 +219,8 @@ class VelmoOverShellDesktop : public ::testing::Test {
 
   static std::string Folder;
   static bool FolderMade;
-  SavedValue userDesktop_{USER_SHELL_FOLDERS_KEY, DESKTOP_VALUE};
-  SavedValue desktop_{SHELL_FOLDERS_KEY, DESKTOP_VALUE};
+  SavedRegistryValue userDesktop_{HKEY_CURRENT_USER, USER_SHELL_FOLDERS_KEY, DESKTOP_VALUE};
+  SavedRegistryValue desktop_{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, DESKTOP_VALUE};
   RegistryGuard settings_;  // the settings of a first start
   testbed::ChildProcess shell_;
   testbed::ChildProcess velmo_;
