@@ -63,28 +63,6 @@ void PressKey(WORD virtualKey, bool extended) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
-static INPUT MouseInput(POINT screen, DWORD flags) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-  return input;
-}
-
-void ClickAt(POINT screen) {
-  // The pointer arrives first, so that the window under it knows it before the button goes down.
-  INPUT move = MouseInput(screen, MOUSEEVENTF_MOVE);
-  SendInput(1, &move, sizeof(INPUT));
-  WaitUntil([&] {
-    POINT at = {};
-    GetCursorPos(&at);
-    return at.x == screen.x && at.y == screen.y;
-  });
-  INPUT click[2] = {MouseInput(screen, MOUSEEVENTF_LEFTDOWN), MouseInput(screen, MOUSEEVENTF_LEFTUP)};
-  SendInput(2, click, sizeof(INPUT));
-}
-
 void ClickButton(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 std::string WindowText(HWND window) {

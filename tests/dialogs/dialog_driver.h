@@ -30,9 +30,6 @@ bool FocusControl(HWND dialog, int id);
 // A key pressed and released through the system's input queue, with its scan code.
 void PressKey(WORD virtualKey, bool extended = false);
 
-// A left click at a point of the screen.
-void ClickAt(POINT screen);
-
 // A button clicked (as with the mouse, through BM_CLICK); returns at once.
 void ClickButton(HWND dialog, int id);
 

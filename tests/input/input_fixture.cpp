@@ -8,6 +8,7 @@
 #include "mirror/mirror.h"
 #include "settings/settings.h"
 #include "testbed/recorder/pump.h"
+#include "testbed/userinput/user_input.h"
 
 // ---- Process-wide state the list view procedure reads, defined here because the test links the
 // procedure alone. ----
@@ -287,24 +288,12 @@ void MirrorInputTest::SelectOnly(int item) const {
   SendMessageA(MirrorListView, LVM_SETITEMSTATE, ListIndex(item), reinterpret_cast<LPARAM>(&state));
 }
 
-static void SendMouse(DWORD flags, POINT screen) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  input.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof input);
-}
-
 void MirrorInputTest::MoveTo(POINT client) const {
-  SendMouse(MOUSEEVENTF_MOVE, {MIRROR_LEFT + client.x, MIRROR_TOP + client.y});
+  testbed::SendMouse(0, {MIRROR_LEFT + client.x, MIRROR_TOP + client.y});
 }
 
 void MirrorInputTest::Click(POINT client, DWORD downFlag, DWORD upFlag) const {
-  POINT screen = {MIRROR_LEFT + client.x, MIRROR_TOP + client.y};
-  SendMouse(MOUSEEVENTF_MOVE, screen);
-  SendMouse(downFlag, screen);
-  SendMouse(upFlag, screen);
+  testbed::ClickAt({MIRROR_LEFT + client.x, MIRROR_TOP + client.y}, downFlag, upFlag);
 }
 
 void MirrorInputTest::DoubleClick(POINT client) const {
@@ -312,10 +301,4 @@ void MirrorInputTest::DoubleClick(POINT client) const {
   Click(client, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
 }
 
-void MirrorInputTest::Key(WORD vk, bool up) const {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
-}
+void MirrorInputTest::Key(WORD vk, bool up) const { testbed::SendKey(vk, up); }
