@@ -1,5 +1,6 @@
 #include "testbed/process/child_process.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "testbed/process/binary_path.h"
@@ -38,8 +39,20 @@ bool ChildProcess::Start(const std::string& path, const std::string& arguments, 
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = output;
   }
-  return CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_) != FALSE;
+  return CreateTestProcess(path.c_str(), buffer.data(), output != nullptr,
+                           directory.empty() ? nullptr : directory.c_str(), &startup, &info_);
+}
+
+bool CreateTestProcess(const char* application, char* commandLine, bool inheritHandles, const char* directory,
+                       STARTUPINFOA* startup, PROCESS_INFORMATION* process) {
+  auto create = [&] {
+    return CreateProcessA(application, commandLine, nullptr, nullptr, inheritHandles, 0, nullptr, directory,
+                          startup, process) != FALSE;
+  };
+  if (create()) return true;
+  if (GetLastError() != ERROR_INTERNAL_ERROR) return false;
+  fprintf(stderr, "%s did not start (ERROR_INTERNAL_ERROR): starting it once more\n", commandLine);
+  return create();
 }
 
 bool ChildProcess::Stop(DWORD graceMs) {

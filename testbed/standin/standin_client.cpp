@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "testbed/process/child_process.h"
+
 constexpr char STANDIN_EXE[] = "standin.exe";
 // A desktop of a thousand items takes its time to start on a busy machine.
 constexpr DWORD READY_TIMEOUT_MS = 60000;
@@ -102,7 +104,7 @@ bool StandinDesktop::Launch() {
   strcpy(line, command.c_str());
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
+  if (!testbed::CreateTestProcess(nullptr, line, false, nullptr, &startup, &process_)) {
     fprintf(stderr, "stand-in: CreateProcess failed (%lu)\n", GetLastError());
     return false;
   }
