@@ -29,19 +29,10 @@ constexpr DWORD START_TIMEOUT_MS = 15000;
 constexpr char TRACE_SHOW[] = "==表示へ!==\r\n";
 constexpr char TRACE_FULL_SCREEN[] = "==全画面のため無視==\r\n";
 
+using testbed::ClickAt;
 using testbed::PressKey;
 using testbed::SendKey;
 using testbed::WaitUntil;
-
-// A click as testbed::ClickAt gives it, with the X server's pointer moved to the point first. Under
-// Wine, SendInput moves Windows' cursor but not the X pointer, and the X11 driver can report the
-// pointer's old place as a fresh move that overtakes the click: a button went down where the pointer
-// had been at start-up. SetCursorPos moves the X pointer too. (Not while a modifier is held: the
-// pointer's crossing events make the driver set the modifiers back to the X server's keyboard.)
-static void ClickAt(POINT screen, DWORD downFlag, DWORD upFlag) {
-  SetCursorPos(screen.x, screen.y);
-  testbed::ClickAt(screen, downFlag, upFlag);
-}
 
 static void SetNumber(const char* name, DWORD number) {
   RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, name, REG_DWORD, &number, sizeof number);
@@ -115,8 +106,11 @@ class VelmoOverStandin : public ::testing::Test {
   }
 
   // Shows the mirror with the single-press key; true once the show's re-selection has gone through.
-  // The pointer rests where the test clicks next, the X server's too (see ClickAt): the mirror
-  // coming up under it makes the X11 driver report its place, possibly late, as a move.
+  // The pointer rests where the test clicks next. Under Wine, SendInput moves Windows' cursor but not
+  // the X server's pointer; the mirror coming up under that pointer makes the X11 driver report its
+  // place as a move, possibly late enough to overtake a click. SetCursorPos moves the X pointer too,
+  // so that the report names the click's own place. (Not while a modifier is held: the pointer's
+  // crossing events make the driver set the modifiers back to the X server's keyboard.)
   bool Show(POINT pointer) {
     SetCursorPos(pointer.x, pointer.y);
     size_t ups = DesktopMessages(WM_LBUTTONUP).size();
