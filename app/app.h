@@ -20,6 +20,8 @@ constexpr UINT TRAY_RETRY_DELAY_MS = 2000;
 constexpr int TRAY_ADD_ATTEMPTS = 10;
 
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 10;
+// Posted to MainWindow: tell the user that signing out finishes an update (sign_out_notice.cpp).
+constexpr UINT WM_SIGN_OUT_NOTICE = WM_APP + 1;
 constexpr UINT TRAY_ICON_ID = 104;
 
 // wParam of a show or hide request that does not come from a menu: IDM_TOGGLE_MIRROR with 1 in
@@ -53,6 +55,11 @@ void LookUpDesktopHandles();
 int RunVelmo(HINSTANCE instance);
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The shell still holds an older Velmo's hook library (ShellAwaitsSignOut). The user is told once
+// after the build that found it, and again at each request to show the mirror; one notice at a time.
+void NoticeSignOutOnce(HWND window);
+void ShowSignOutNotice();
 
 int AddTrayIcon(HWND window);
 // Adds the icon with the image of the mirror's state. When the notification area refuses it, the

@@ -49,17 +49,24 @@ static bool RebuildMirror(HWND window) {
   LookUpDesktopHandles();
   MirrorIsStale = false;
   if (!CreateMirror(MainWindow)) PostMessageA(window, WM_CLOSE, 0, 0);
+  NoticeSignOutOnce(window);
   SetTrayIcon(IsMirrorVisible == 1 ? TRAY_STATE_ACTIVE : TRAY_STATE_IDLE);
   return true;
 }
 
 // A show never displays an old layout: a mirror that no longer matches the desktop is built again
-// first.
+// first. While the shell holds an older Velmo's library, each show builds again (the shell may have
+// let go since) and, when it still holds it, tells the user instead of showing an empty copy.
 static void ToggleMirror(HWND window, LPARAM request) {
   if (WantsShow(request)) {
     Trace("==表示へ!==\r\n");
-    if (IsMirrorVisible != 1 && DesktopChangedSinceBuild() && !RebuildMirror(window)) {
+    bool rebuild = IsMirrorVisible != 1 && (ShellAwaitsSignOut || DesktopChangedSinceBuild());
+    if (rebuild && !RebuildMirror(window)) {
       Trace("==表示を中止==\r\n");  // the program is ending
+      return;
+    }
+    if (ShellAwaitsSignOut) {
+      PostMessageA(window, WM_SIGN_OUT_NOTICE, 0, 0);
       return;
     }
     ShowMirror();
@@ -199,6 +206,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_TRAYNOTIFY:
       return OnTrayNotify(window, wParam, lParam);
+    case WM_SIGN_OUT_NOTICE:
+      ShowSignOutNotice();
+      return 0;
     case WM_DISPLAYCHANGE:
     case WM_DPICHANGED:
       OnDisplayChanged(window);

@@ -118,6 +118,7 @@ int RunVelmo(HINSTANCE instance) {
   LookUpDesktopHandles();
   LoadAlphaBlend();
   if (!CreateMirror(MainWindow)) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+  NoticeSignOutOnce(MainWindow);
   // Without a notification area yet (at sign-in) the program runs on and adds its icon later.
   AddTrayIconWithRetries(MainWindow);
   LoadTrayMenu();

@@ -44,4 +44,8 @@ int WINAPI Dprint(const char* text);
 // shell's thread reads the Shift, Ctrl and Alt (left and right) held now while it handles it, and
 // its own state of those keys afterwards. The shell's thread is not waited for.
 BOOL WINAPI PostDesktopInput(HWND listView, UINT message, WPARAM wParam, LPARAM lParam);
+// TRUE when the shell's process still holds another image of this library (an older Velmo's that
+// an update replaced): the library then hooks nothing into the shell, and reads no desktop, until
+// the shell has let go of it (at the latest when the user signs out).
+BOOL WINAPI ShellHoldsOtherHookLibrary(void);
 }

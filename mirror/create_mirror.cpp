@@ -4,11 +4,15 @@
 #include <commctrl.h>
 
 #include "app/app.h"
+#include "hooklib/trace.h"
 #include "mirror/mirror.h"
 
 DesktopTable DesktopItemTable;
 ScreenRect DesktopRect;
 HWND MirrorWindow;
+bool ShellAwaitsSignOut;
+
+constexpr char TRACE_OTHER_LIBRARY[] = "==古いフックライブラリが残っているため接続しない==\r\n";
 
 // The fetch is tried again while the shell has not yet filled its list view (it is still starting,
 // or busy); a desktop that really shows no icons gives up after this long and gets an empty mirror.
@@ -81,7 +85,11 @@ int CreateMirror(HWND owner) {
     DesktopItemTable.count = 0;
   }
   InitCommonControls();
-  FetchDesktopTable();
+  ShellAwaitsSignOut = DesktopListView != nullptr && ShellHoldsOtherHookLibrary();
+  if (ShellAwaitsSignOut)
+    Trace("%s", TRACE_OTHER_LIBRARY);
+  else
+    FetchDesktopTable();
   MeasureDesktop();
 
   if (!RegisterMirrorClass()) return 0;

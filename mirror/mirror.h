@@ -71,6 +71,10 @@ void FreeMirrorPicture();
 
 void ApplyShortcutOverlays();
 
+// Set by each build whose shell still holds an older Velmo's hook library: that build reads no
+// desktop and hooks nothing into the shell, and the mirror stays empty until the user signs out.
+extern bool ShellAwaitsSignOut;
+
 // Set when the display changed: the mirror's layout is old, whatever the desktop's items say.
 extern bool MirrorIsStale;
 // True when the mirror no longer matches the desktop (its place, its items or their positions), or

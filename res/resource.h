@@ -45,6 +45,9 @@
 #define IDS_SHOW_MIRROR 200
 #define IDS_PUT_BACK_MIRROR 201
 
+// Strings: the notice that signing out finishes an update
+#define IDS_SIGN_OUT_TO_FINISH 231
+
 // Strings: the names of the keys that the options dialog lists
 #define IDS_KEY_CTRL 210
 #define IDS_KEY_SHIFT 211

@@ -93,6 +93,7 @@ static bool AskShell(HWND listView, DesktopRequest& request, DWORD deadline) {
     FillDesktopSection(listView, request.header, request.size);
     return request.header->filled == 1;
   }
+  if (ShellHoldsOtherLibrary(listView)) return false;
   HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, DesktopReaderHookProc, VmhModule, shellThread);
   if (hook == nullptr) return false;
   bool answered = false;

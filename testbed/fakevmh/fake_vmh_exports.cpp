@@ -59,4 +59,7 @@ int WINAPI Dprint(const char* text) {
 BOOL WINAPI PostDesktopInput(HWND listView, UINT message, WPARAM wParam, LPARAM lParam) {
   return listView != nullptr && PostMessageA(listView, message, wParam, lParam);
 }
+
+// The fake's desktop never holds another library.
+BOOL WINAPI ShellHoldsOtherHookLibrary(void) { return FALSE; }
 }

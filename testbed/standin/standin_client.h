@@ -21,6 +21,7 @@ struct StandinOptions {
   bool commonDesktop = false;  // a common desktop folder too ("Common Desktop" under HKLM)
   bool launch = false;         // a double click really opens the item's file
   int lateSpacingMs = 0;       // the spacing messages, sent from another process, answered this late
+  std::string library;         // a library (path) that the desktop's process loads at start and keeps
 };
 
 class StandinDesktop {

@@ -2,7 +2,7 @@
 // items it is told, points the shell-folder registry values at it, shows the items in an icon view
 // at their positions under "Progman" (or "WorkerW"), and reports to the client that started it.
 //   standin.exe /items:FILE /folder:DIR [/common:DIR] [/size:WxH] [/images:N] [/workerw] [/innerworkerw]
-//               [/launch] [/latespacing:MS] [/shared:NAME]
+//               [/launch] [/latespacing:MS] [/library:PATH] [/shared:NAME]
 #include <cstdlib>
 #include <cstring>
 
@@ -29,6 +29,8 @@ static bool TakeArgument(const char* argument) {
     Config.workerW = true;
   else if (name == "/innerworkerw")
     Config.innerWorkerW = true;
+  else if (name == "/library")
+    Config.library = value;
   else if (name == "/launch")
     Config.launch = true;
   else if (name == "/size")
@@ -88,7 +90,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     PopulateFolders();
     PointShellFoldersAt();
   }
-  ready = images != nullptr && StartRecording() && CreateDesktopWindows(images) && PlaceItems();
+  // (Never freed: a shell keeps a hook library as long as it likes.)
+  if (!Config.library.empty() && LoadLibraryA(Config.library.c_str()) == nullptr) ready = false;
+  ready = ready && images != nullptr && StartRecording() && CreateDesktopWindows(images) && PlaceItems();
   PublishWindows();
   if (Shared != nullptr) Shared->state = ready ? STANDIN_READY : STANDIN_FAILED;
   if (ready) RunDesktop();

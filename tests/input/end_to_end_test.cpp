@@ -375,11 +375,12 @@ TEST_F(VelmoOverStandin, ShowBesideAHungForegroundWindowCompletesAndVelmoKeepsAn
 // ---- The user's modifiers travel with each key -------------------------------------------------
 
 // The stand-in's thread believes Ctrl is held, as a shell's thread can after input of its own. Each
-// key from the mirror reaches it with the Ctrl and Shift the user held, and afterwards it holds its
-// own state again. (Under Wine a thread with no state of its own reads the desktop's; this one has
-// one, as every thread has on Windows. The mirror is shown and hidden by request: a key pressed for
-// it would change the desktop's state, which Wine copies into the thread's.)
-TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiersAndLeaveItsOwnState) {
+// key from the mirror reaches it with the Ctrl and Shift the user held. (Under Wine a thread with no
+// state of its own reads the desktop's; this one has one, as every thread has on Windows. The mirror
+// is shown and hidden by request: a key pressed for it would change the desktop's state, which Wine
+// copies into the thread's. That the thread has its own state back afterwards is shown where Wine
+// copies nothing into it: tests/vmh/modifier_test.cpp.)
+TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiers) {
   constexpr WORD LETTER = 'K';
   PostMessageA(standin_.ListView(), STANDIN_HOLD_CONTROL, 0, 0);
   BYTE before[STANDIN_KEYBOARD_STATE_SIZE];
@@ -402,8 +403,6 @@ TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiersAndLeaveItsOwnS
   ASSERT_TRUE(WaitUntil(controlUp, WAIT_MS));
   PostMessageA(main_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
   ASSERT_TRUE(WaitShown(false));
-  BYTE after[STANDIN_KEYBOARD_STATE_SIZE];
-  ASSERT_TRUE(standin_.TakeKeyboardState(after));
 
   std::vector<MessageRecord> records = standin_.Messages();
   std::vector<uint8_t> held = standin_.Held();
@@ -418,10 +417,4 @@ TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiersAndLeaveItsOwnS
     EXPECT_EQ(0, held[i] & STANDIN_HELD_SHIFT);
   }
   EXPECT_EQ(4, letters);
-  // Every other key is as the desktop's thread had it. (Its Ctrl is left out: once the user's real
-  // Ctrl has gone up, Wine may copy the system's Ctrl into the thread at any message it takes, which
-  // Windows never does for posted keys.)
-  for (int key : {VK_CONTROL, VK_LCONTROL, VK_RCONTROL}) before[key] = after[key];
-  EXPECT_EQ(std::vector<BYTE>(before, before + sizeof before),
-            std::vector<BYTE>(after, after + sizeof after));
 }
