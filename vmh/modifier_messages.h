@@ -15,6 +15,11 @@ constexpr BYTE MODIFIER_KEYS[] = {VK_SHIFT,    VK_CONTROL,  VK_MENU,  VK_LSHIFT,
                                   VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU};
 constexpr int MODIFIER_COUNT = sizeof MODIFIER_KEYS;
 
+// A set that its input or its restore does not follow within this time is over: the thread takes
+// its own state back at the first message after it. (The program posts the three at once; only a
+// failed post or a killed program leaves one out.)
+constexpr DWORD SET_LIFETIME_MS = 500;
+
 // The token is made anew each time the program hooks a shell thread; 0 is never one.
 constexpr DWORD NO_INPUT_TOKEN = 0;
 

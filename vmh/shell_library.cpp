@@ -58,11 +58,29 @@ static bool OwnIdentity(ImageIdentity& identity) {
   return known;
 }
 
+// A shell process found to hold no other image is not searched again: while this Velmo runs no other
+// one can hook it (a second copy only hands over to this one). A shell found holding one is searched
+// at each call, since it may let go of the library at any time.
+static DWORD CleanProcess = 0;
+static FILETIME CleanProcessStart = {};
+
+static FILETIME ProcessStart(HANDLE process) {
+  FILETIME created = {};
+  FILETIME unused[3];
+  GetProcessTimes(process, &created, &unused[0], &unused[1], &unused[2]);
+  return created;
+}
+
 // Every module of our name in the process must be this image. A process that cannot be read is
 // taken as it is: nothing says that it holds another library.
 static bool HoldsOtherImage(DWORD processId, const ImageIdentity& own) {
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, processId);
   if (process == nullptr) return false;
+  FILETIME start = ProcessStart(process);
+  if (processId == CleanProcess && CompareFileTime(&start, &CleanProcessStart) == 0) {
+    CloseHandle(process);
+    return false;
+  }
   // The system asks for another try while the process's module list is changing.
   HANDLE snapshot = INVALID_HANDLE_VALUE;
   for (int tries = 0; tries < SNAPSHOT_TRIES && snapshot == INVALID_HANDLE_VALUE; ++tries) {
@@ -80,6 +98,10 @@ static bool HoldsOtherImage(DWORD processId, const ImageIdentity& own) {
       other = !ReadIdentity(process, module.modBaseAddr, loaded) || memcmp(&loaded, &own, sizeof own) != 0;
     }
     CloseHandle(snapshot);
+    if (!other) {
+      CleanProcess = processId;
+      CleanProcessStart = start;
+    }
   }
   CloseHandle(process);
   return other;

@@ -3,7 +3,10 @@
 // back what the thread had. Nothing of a set may outlive its input, whatever becomes of the
 // program: the program's hook goes when Velmo ends or is killed, and a post can fail. So a set
 // starts a guard, a message hook that the shell's thread itself owns: it restores at the restore,
-// or at the first message after the input when the restore never comes, and then removes itself.
+// or, when that never comes, at the first message once SET_LIFETIME_MS have passed, and then
+// removes itself. (Not at the first message after the input: the input's own handling can run a
+// loop that takes messages, and the shell may read the modifiers after it, as for a Shift+right
+// click's menu.)
 #include <windows.h>
 
 #include <cstdio>
@@ -24,7 +27,7 @@ static DWORD GuardThread = 0;
 static FILETIME GuardThreadStart = {};
 static BYTE SavedModifiers[MODIFIER_COUNT];
 static BYTE SetModifiers[MODIFIER_COUNT];
-static bool InputTaken = false;
+static DWORD SetTick = 0;
 // The token of the set the guard undoes, and the last one the program's section confirmed.
 static DWORD GuardToken = NO_INPUT_TOKEN;
 static DWORD AcceptedToken = NO_INPUT_TOKEN;
@@ -108,7 +111,7 @@ static void EndModifiers() {
 
 // A set that finds the guard up (its input's restore has not come yet) keeps the first saved state
 // as the one to put back.
-static void BeginModifiers(DWORD held, DWORD token) {
+static void BeginModifiers(const MSG& set) {
   Guard guard = GuardState();
   if (guard == Guard::Elsewhere) return;  // another list view thread's input is still under way
   bool first = guard == Guard::None;
@@ -125,6 +128,7 @@ static void BeginModifiers(DWORD held, DWORD token) {
     if (first) EndModifiers();
     return;
   }
+  DWORD held = static_cast<DWORD>(set.wParam);
   for (int i = 0; i < MODIFIER_COUNT; ++i) {
     BYTE& key = state[MODIFIER_KEYS[i]];
     if (first) SavedModifiers[i] = key;
@@ -132,8 +136,8 @@ static void BeginModifiers(DWORD held, DWORD token) {
     SetModifiers[i] = key;
   }
   SetKeyboardState(state);
-  GuardToken = token;
-  InputTaken = false;
+  GuardToken = static_cast<DWORD>(set.lParam);
+  SetTick = GetTickCount();
 }
 
 static bool IsPrivateMessage(const MSG& message) {
@@ -151,7 +155,7 @@ static void TakeMessage(MSG& message) {
     if (!ForThisThread(message)) return;
     if (message.message == SetModifiersMessage()) {
       if (!TokenAccepted(message.lParam)) return;
-      BeginModifiers(static_cast<DWORD>(message.wParam), static_cast<DWORD>(message.lParam));
+      BeginModifiers(message);
     } else {
       if (!GuardOnThisThread() || static_cast<DWORD>(message.lParam) != GuardToken) return;
       EndModifiers();
@@ -159,11 +163,8 @@ static void TakeMessage(MSG& message) {
     message.message = WM_NULL;  // the list view never sees them
     return;
   }
-  if (!GuardOnThisThread()) return;
-  if (!InputTaken)
-    InputTaken = true;  // the input the set was for
-  else
-    EndModifiers();  // its restore never came: the set ends before anything else is handled
+  // Its input or its restore never came: the set is over before anything else is handled.
+  if (GuardOnThisThread() && GetTickCount() - SetTick >= SET_LIFETIME_MS) EndModifiers();
 }
 
 static LRESULT CALLBACK GuardHookProc(int code, WPARAM wParam, LPARAM lParam) {

@@ -375,12 +375,13 @@ TEST_F(VelmoOverStandin, ShowBesideAHungForegroundWindowCompletesAndVelmoKeepsAn
 // ---- The user's modifiers travel with each key -------------------------------------------------
 
 // The stand-in's thread believes Ctrl is held, as a shell's thread can after input of its own. Each
-// key from the mirror reaches it with the Ctrl and Shift the user held. (Under Wine a thread with no
-// state of its own reads the desktop's; this one has one, as every thread has on Windows. The mirror
-// is shown and hidden by request: a key pressed for it would change the desktop's state, which Wine
-// copies into the thread's. That the thread has its own state back afterwards is shown where Wine
-// copies nothing into it: tests/vmh/modifier_test.cpp.)
-TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiers) {
+// key from the mirror reaches it with the modifiers the user holds, none, not with its own Ctrl.
+// (Under Wine a thread with no state of its own reads the desktop's; this one has one, as every
+// thread has on Windows. The user holds no modifier here: Wine copies the desktop's key state into
+// the program's thread whenever it likes, so a modifier pressed during the test could reach a key
+// typed before it. The user's modifiers themselves, and the shell's thread getting its own state
+// back afterwards, are shown where Wine copies nothing: tests/vmh/modifier_test.cpp.)
+TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiersNotItsOwn) {
   constexpr WORD LETTER = 'K';
   PostMessageA(standin_.ListView(), STANDIN_HOLD_CONTROL, 0, 0);
   BYTE before[STANDIN_KEYBOARD_STATE_SIZE];
@@ -392,29 +393,17 @@ TEST_F(VelmoOverStandin, KeysReachTheDesktopWithTheUsersModifiers) {
   ASSERT_TRUE(WaitForKeys());
   standin_.ClearMessages();
   PressKey(LETTER);
-  SendKey(VK_CONTROL, false);
   PressKey(LETTER);
-  SendKey(VK_CONTROL, true);
-  auto controlUp = [&] {
-    for (const MessageRecord& key : DesktopMessages(WM_KEYUP))
-      if (key.wParam == VK_CONTROL) return true;
-    return false;
-  };
-  ASSERT_TRUE(WaitUntil(controlUp, WAIT_MS));
-  PostMessageA(main_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
-  ASSERT_TRUE(WaitShown(false));
+  ASSERT_TRUE(WaitUntil([&] { return DesktopMessages(WM_KEYUP).size() == 2; }, WAIT_MS));
 
   std::vector<MessageRecord> records = standin_.Messages();
   std::vector<uint8_t> held = standin_.Held();
-  bool userHoldsControl = false;
   int letters = 0;
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i].message != WM_KEYDOWN && records[i].message != WM_KEYUP) continue;
-    if (records[i].wParam == VK_CONTROL) userHoldsControl = records[i].message == WM_KEYDOWN;
     letters += records[i].wParam == LETTER;
     SCOPED_TRACE(testing::Message() << "key " << records[i].wParam << " message " << records[i].message);
-    EXPECT_EQ(userHoldsControl, (held[i] & STANDIN_HELD_CONTROL) != 0);
-    EXPECT_EQ(0, held[i] & STANDIN_HELD_SHIFT);
+    EXPECT_EQ(0, held[i]);
   }
   EXPECT_EQ(4, letters);
 }
