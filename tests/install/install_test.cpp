@@ -296,7 +296,8 @@ TEST_F(Installer, UpdateChangesNothingWhileAnotherProgramHoldsTheLibraryOpen) {
   RegSetKeyValueA(HKEY_CURRENT_USER, UNINSTALL_KEY, "DisplayVersion", REG_SZ, markedVersion,
                   sizeof markedVersion);
   // As a scanner holds it: others may read it, but neither write, delete nor rename it. Wine checks
-  // the sharing of every open handle, the setup's process against this one.
+  // the sharing of every open handle as Windows does: without FILE_SHARE_DELETE a rename and a delete
+  // fail with ERROR_SHARING_VIOLATION, without FILE_SHARE_WRITE an open for writing does.
   HANDLE held = CreateFileA(InstalledFile("vmh.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
