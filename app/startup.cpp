@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/app.h"
+#include "app/machine_kind.h"
 #include "app/ui_language.h"
 #include "hooklib/trace.h"
 #include "hooklib/vmh.h"
@@ -22,6 +23,7 @@ constexpr int MAIN_WINDOW_X = -500;
 constexpr int MAIN_WINDOW_Y = -500;
 constexpr DWORD MAIN_WINDOW_STYLE = WS_POPUP | WS_DISABLED | WS_CLIPSIBLINGS;
 constexpr UINT TRAY_DEFAULT_ITEM_POSITION = 0;
+constexpr int UNSUPPORTED_TEXT_SIZE = 512;
 
 // A copy is already running: ask it to show its mirror. True when one was found.
 static bool HandOverToRunningCopy() {
@@ -30,6 +32,15 @@ static bool HandOverToRunningCopy() {
   Trace("==多重起動==\r\n");
   ShowWindow(MainWindow, SW_HIDE);
   PostMessageA(MainWindow, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_SHOW);
+  return true;
+}
+
+// On a machine Velmo cannot work on, says so once and gives up before anything starts. True then.
+static bool RefusedUnsupportedMachine() {
+  if (RunsOnSupportedMachine()) return false;
+  char text[UNSUPPORTED_TEXT_SIZE];
+  LoadUiString(IDS_ARM64_UNSUPPORTED, text, sizeof text);
+  MessageBoxA(nullptr, text, MAIN_WINDOW_TITLE, MB_OK | MB_ICONINFORMATION);
   return true;
 }
 
@@ -101,6 +112,7 @@ int RunVelmo(HINSTANCE instance) {
   if (HandOverToRunningCopy()) return 0;
 
   AppInstance = instance;
+  if (RefusedUnsupportedMachine()) return 0;
   InitCommonControls();
   LoadSettings();
 

@@ -1,5 +1,5 @@
-; What the installer and the uninstaller share: the page language, ending a running Velmo, and
-; removing a hook library that the shell still holds.
+; What the installer and the uninstaller share: the page language, ending a running Velmo, moving
+; the installed files aside (and back), and removing a hook library that the shell still holds.
 !define VELMO_WINDOW_CLASS "Velmo Main"
 !define VELMO_WINDOW_TITLE "Velmo"
 !define IDM_EXIT 40002
@@ -22,14 +22,26 @@
 !define LANGID_JAPANESE 1041
 !define LANGID_ENGLISH 1033
 !define RUNONCE_KEY "Software\Microsoft\Windows\CurrentVersion\RunOnce"
-; Exit codes besides 0: Velmo did not end (nothing was changed); the update is done once the user
-; signs out and in again (ERROR_SUCCESS_REBOOT_REQUIRED, as deployment tools know it).
+; Exit codes besides 0 (1 and 2 are NSIS's own: cancelled, aborted): Velmo did not end (nothing was
+; changed); another program holds an installed file so that it can be neither deleted nor renamed
+; (nothing was changed, the installed Velmo works as before); Windows on ARM, which Velmo does not
+; support yet (nothing was installed); the update is done once the user signs out and in again
+; (ERROR_SUCCESS_REBOOT_REQUIRED, as deployment tools know it).
 !define EXIT_VELMO_STILL_RUNNING 3
+!define EXIT_FILE_IN_USE 4
+!define EXIT_WINDOWS_ON_ARM 5
 !define EXIT_SIGN_OUT_TO_FINISH 3010
 
 Var EndedRunningCopy
-; The hook library that the shell still held, renamed beside itself; empty when none.
+; The old hook library that the shell still held, renamed beside itself; empty when none.
 Var MovedLibrary
+; What this run appends to the name of an installed file that it moves aside ("old-" and a number
+; no file in the folder carries yet), so that "vmh.dll.old-0012ab34" says what it is.
+Var OldSuffix
+; The installed file that could be neither deleted nor renamed; empty when none.
+Var HeldFile
+; 1 once the new files are being written: putting back then also removes the new ones.
+Var WritingFiles
 
 ; Deletes FILE at the next sign-in with cmd.exe, followed by COMMAND when it is not empty.
 !macro DELETE_AT_SIGN_IN FILE COMMAND
@@ -75,10 +87,38 @@ Function ${UN}EndRunningCopy
   StrCpy $EndedRunningCopy 1
 FunctionEnd
 
-; Deletes the hook library $R9. Windows refuses to delete a library that a process has loaded, and
-; the shell keeps the hook library until its threads wake after Velmo has ended: they are woken and
-; given a few seconds. A library still held then is renamed beside itself (a rename in one folder
-; never copies) into $MovedLibrary, for the caller to have it deleted at the next sign-in.
+; Chooses $OldSuffix for this run.
+Function ${UN}ChooseOldSuffix
+  System::Call 'kernel32::GetTickCount() i .r0'
+  ${Do}
+    IntFmt $OldSuffix "old-%08x" $0
+    IntOp $0 $0 + 1
+    ${IfNot} ${FileExists} "$INSTDIR\*.$OldSuffix"
+    ${AndIfNot} ${FileExists} "$INSTDIR\html\*.$OldSuffix"
+      ${Break}
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
+; Renames the installed file $INSTDIR\$R9 beside itself, unless an earlier one could not be moved. A
+; rename in one folder never copies, and Windows allows it for a library that a process has loaded;
+; it fails only when a program opened the file without letting others delete it: $HeldFile.
+Function ${UN}MoveAside
+  ${If} $HeldFile != ""
+  ${OrIfNot} ${FileExists} "$INSTDIR\$R9"
+    Return
+  ${EndIf}
+  ClearErrors
+  Rename "$INSTDIR\$R9" "$INSTDIR\$R9.$OldSuffix"
+  ${If} ${Errors}
+    StrCpy $HeldFile "$INSTDIR\$R9"
+  ${EndIf}
+FunctionEnd
+
+; Deletes the old hook library $R9 (already moved aside). Windows refuses to delete a library that a
+; process has loaded, and the shell keeps the hook library until its threads wake after Velmo has
+; ended: they are woken and given a few seconds. A library still held then stays, under its new
+; name, as $MovedLibrary, for the caller to have it deleted at the next sign-in.
 Function ${UN}RemoveHookLibrary
   StrCpy $MovedLibrary ""
   ${IfNot} ${FileExists} "$R9"
@@ -98,19 +138,21 @@ Function ${UN}RemoveHookLibrary
     Sleep ${RELEASE_POLL_MS}
     IntOp $1 $1 + ${RELEASE_POLL_MS}
   ${Loop}
-  ${GetParent} "$R9" $0
-  GetTempFileName $0 "$0"
-  Delete "$0"
-  ClearErrors
-  Rename "$R9" "$0"
-  ${If} ${Errors}
-    DetailPrint "$(CannotMoveFile) $R9"
-    Return
-  ${EndIf}
-  DetailPrint "$(MovedHeldFile) $0"
-  StrCpy $MovedLibrary "$0"
+  DetailPrint "$(MovedHeldFile) $R9"
+  StrCpy $MovedLibrary "$R9"
 FunctionEnd
 !macroend
+
+; Undoes MoveAside for $INSTDIR\$R9: the file this run wrote there goes, the old one comes back.
+Function PutBack
+  ${If} ${FileExists} "$INSTDIR\$R9.$OldSuffix"
+  ${OrIf} $WritingFiles == 1
+    Delete "$INSTDIR\$R9"
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\$R9.$OldSuffix"
+    Rename "$INSTDIR\$R9.$OldSuffix" "$INSTDIR\$R9"
+  ${EndIf}
+FunctionEnd
 
 !insertmacro RUNNING_COPY_FUNCTIONS ""
 !insertmacro RUNNING_COPY_FUNCTIONS "un."

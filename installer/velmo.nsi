@@ -75,14 +75,35 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2005 Morvane. All rights
 !insertmacro MUI_LANGUAGE "Japanese"
 !include "strings.nsh"
 
+; The installed files, the hook library first: it is the one that the shell may hold.
+!macro FOR_EACH_INSTALLED_FILE FUNCTION
+  !insertmacro CALL_FOR_FILE "vmh.dll" ${FUNCTION}
+  !insertmacro CALL_FOR_FILE "velmo.exe" ${FUNCTION}
+  !insertmacro CALL_FOR_FILE "${UNINSTALLER}" ${FUNCTION}
+  !insertmacro CALL_FOR_FILE "html\help.css" ${FUNCTION}
+  !insertmacro CALL_FOR_FILE "html\option.html" ${FUNCTION}
+  !insertmacro CALL_FOR_FILE "html\option_en.html" ${FUNCTION}
+!macroend
+!macro CALL_FOR_FILE FILE FUNCTION
+  StrCpy $R9 "${FILE}"
+  Call ${FUNCTION}
+!macroend
+
+; All or nothing: every installed file is moved aside before the first new one is written, and a
+; file that cannot be moved, or a new one that cannot be written, puts everything back.
 Section "-${PRODUCT}" ProgramSection
   Call EndRunningCopy
-  SetOutPath "$INSTDIR"
-  StrCpy $R9 "$INSTDIR\vmh.dll"
-  Call RemoveHookLibrary
-  ${If} $MovedLibrary != ""
-    !insertmacro DELETE_AT_SIGN_IN "$MovedLibrary" ""
+  Call ChooseOldSuffix
+  StrCpy $HeldFile ""
+  StrCpy $WritingFiles 0
+  !insertmacro FOR_EACH_INSTALLED_FILE MoveAside
+  ${If} $HeldFile != ""
+    Call GiveUpUnchanged
   ${EndIf}
+  StrCpy $WritingFiles 1
+  SetOverwrite try
+  ClearErrors
+  SetOutPath "$INSTDIR"
   File "${BIN_DIR}/velmo.exe"
   File "${BIN_DIR}/vmh.dll"
   SetOutPath "$INSTDIR\html"
@@ -91,6 +112,11 @@ Section "-${PRODUCT}" ProgramSection
   File "${BIN_DIR}/html/option_en.html"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  ${If} ${Errors}
+    Call GiveUpUnchanged
+  ${EndIf}
+  Call RemoveOldFiles
+
   CreateShortcut "${SHORTCUT}" "$INSTDIR\velmo.exe"
   DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
 
@@ -113,6 +139,13 @@ SectionEnd
 
 Function .onInit
   Call ChooseLanguage
+  ; An ARM64 PC runs this setup's Velmo under emulation, but its shell is a native ARM64 process
+  ; that the hook library cannot enter.
+  ${If} ${IsNativeARM64}
+    MessageBox MB_ICONSTOP "$(NotOnWindowsOnArm)" /SD IDOK
+    SetErrorLevel ${EXIT_WINDOWS_ON_ARM}
+    Abort
+  ${EndIf}
 !if "${ARCH}" == "x64"
   ${IfNot} ${RunningX64}
     MessageBox MB_ICONSTOP "$(Needs32BitSetup)" /SD IDOK
@@ -138,6 +171,47 @@ Function .onInstSuccess
   ${EndIf}
 FunctionEnd
 
+; Puts back what the section moved aside or wrote, says why, and ends the run with EXIT_FILE_IN_USE.
+; A copy of Velmo that the setup ended starts again: the installed Velmo works as before.
+Function GiveUpUnchanged
+  !insertmacro FOR_EACH_INSTALLED_FILE PutBack
+  ${If} $WritingFiles == 1
+    RMDir "$INSTDIR\html"
+    RMDir "$INSTDIR"
+    MessageBox MB_ICONSTOP "$(CannotWriteFiles)" /SD IDOK
+  ${Else}
+    MessageBox MB_ICONSTOP "$(FileInUse)" /SD IDOK
+  ${EndIf}
+  ${If} $EndedRunningCopy == 1
+    Exec '"$INSTDIR\velmo.exe"'
+  ${EndIf}
+  SetErrorLevel ${EXIT_FILE_IN_USE}
+  Abort
+FunctionEnd
+
+; Deletes the old files that the section moved aside. The shell may still hold the old hook library:
+; it is then deleted at the next sign-in, and so is any other old file that cannot be deleted now.
+Function RemoveOldFiles
+  StrCpy $R9 "$INSTDIR\vmh.dll.$OldSuffix"
+  Call RemoveHookLibrary
+  ${If} $MovedLibrary != ""
+    !insertmacro DELETE_AT_SIGN_IN "$MovedLibrary" ""
+  ${EndIf}
+  !insertmacro FOR_EACH_INSTALLED_FILE DeleteOldCopy
+FunctionEnd
+
+Function DeleteOldCopy
+  StrCpy $0 "$INSTDIR\$R9.$OldSuffix"
+  ${If} ${FileExists} "$0"
+  ${AndIf} "$0" != "$MovedLibrary"
+    ClearErrors
+    Delete "$0"
+    ${If} ${Errors}
+      !insertmacro DELETE_AT_SIGN_IN "$INSTDIR\$R9.$OldSuffix" ""
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 Function ChooseFinishText
   ${If} $MovedLibrary == ""
     StrCpy $FinishText "$(MUI_TEXT_FINISH_INFO_TEXT)"
@@ -157,7 +231,14 @@ FunctionEnd
 
 Section "Uninstall"
   Call un.EndRunningCopy
-  StrCpy $R9 "$INSTDIR\vmh.dll"
+  Call un.ChooseOldSuffix
+  StrCpy $HeldFile ""
+  StrCpy $R9 "vmh.dll"
+  Call un.MoveAside
+  ${If} $HeldFile != ""
+    DetailPrint "$(CannotMoveFile) $HeldFile"
+  ${EndIf}
+  StrCpy $R9 "$INSTDIR\vmh.dll.$OldSuffix"
   Call un.RemoveHookLibrary
   ${If} $MovedLibrary != ""
     !insertmacro DELETE_AT_SIGN_IN "$MovedLibrary" ' & rmdir "$INSTDIR"'

@@ -60,3 +60,6 @@
 #define IDS_KEY_F13 218
 #define IDS_KEY_F14 219
 #define IDS_KEY_F15 220
+
+// Strings: what the program says before it gives up on a machine it cannot work on
+#define IDS_ARM64_UNSUPPORTED 230

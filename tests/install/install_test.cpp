@@ -42,8 +42,10 @@ constexpr char KEPT_SETTING[] = "ox";
 constexpr DWORD KEPT_SETTING_VALUE = 321;
 constexpr DWORD SETUP_TIMEOUT_MS = 60000;
 constexpr DWORD START_TIMEOUT_MS = 15000;
-// The setup's exit codes: Velmo did not end; the update finishes at the next sign-in.
+// The setup's exit codes: Velmo did not end; an installed file is held; the update finishes at the
+// next sign-in.
 constexpr DWORD EXIT_VELMO_STILL_RUNNING = 3;
+constexpr DWORD EXIT_FILE_IN_USE = 4;
 constexpr DWORD EXIT_SIGN_OUT_TO_FINISH = 3010;
 constexpr char DELETE_COMMAND[] = "/c del /f /q \"";
 
@@ -279,6 +281,38 @@ TEST_F(Installer, UpdateChangesNothingWhenTheRunningCopyDoesNotEnd) {
   EXPECT_TRUE(FileExists(InstalledFile("vmh.dll")));
   EXPECT_EQ(markedVersion, UserRegistryText(UNINSTALL_KEY, "DisplayVersion"));
   EXPECT_EQ("", FileRemovedAtSignIn());
+}
+
+TEST_F(Installer, UpdateChangesNothingWhileAnotherProgramHoldsTheLibraryOpen) {
+  // A time that no file of the setup carries: a file the setup wrote (or put back a copy of) loses it.
+  const unsigned long long markedTime = 126227808000000000ULL;  // 2001-01-01
+  const std::vector<std::string> files = FilesBelow(installDir_);
+  std::vector<unsigned long long> identities;
+  for (const std::string& file : files) {
+    ASSERT_TRUE(SetLastWriteTime(InstalledFile(file.c_str()), markedTime)) << file;
+    identities.push_back(FileIdentity(InstalledFile(file.c_str())));
+  }
+  const char markedVersion[] = "0.0";
+  RegSetKeyValueA(HKEY_CURRENT_USER, UNINSTALL_KEY, "DisplayVersion", REG_SZ, markedVersion,
+                  sizeof markedVersion);
+  // As a scanner holds it: others may read it, but neither write, delete nor rename it. Wine checks
+  // the sharing of every open handle as Windows does: without FILE_SHARE_DELETE a rename and a delete
+  // fail with ERROR_SHARING_VIOLATION, without FILE_SHARE_WRITE an open for writing does.
+  HANDLE held = CreateFileA(InstalledFile("vmh.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+  EXPECT_EQ(EXIT_FILE_IN_USE, RunSetup(setup_, "/S"));
+  EXPECT_EQ(files, FilesBelow(installDir_));
+  for (size_t i = 0; i < files.size() && i < identities.size(); ++i) {
+    EXPECT_EQ(identities[i], FileIdentity(InstalledFile(files[i].c_str()))) << files[i];
+    EXPECT_EQ(markedTime, LastWriteTime(InstalledFile(files[i].c_str()))) << files[i];
+  }
+  EXPECT_EQ(markedVersion, UserRegistryText(UNINSTALL_KEY, "DisplayVersion"));
+  EXPECT_EQ("", FileRemovedAtSignIn());
+  // The installed Velmo starts as before, its library still held.
+  StartInstalledVelmo();
+  CloseHandle(held);
 }
 
 TEST_F(Installer, SilentUninstallWithTheLibraryHeldLeavesOnlyTheSettings) {

@@ -93,6 +93,24 @@ unsigned long long FileIdentity(const std::string& path) {
          (static_cast<unsigned long long>(info.dwVolumeSerialNumber) << 48);
 }
 
+unsigned long long LastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool SetLastWriteTime(const std::string& path, unsigned long long time) {
+  HANDLE file =
+      CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const FILETIME written = {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+  const bool set = SetFileTime(file, nullptr, nullptr, &written) != FALSE;
+  CloseHandle(file);
+  return set;
+}
+
 std::string FixedFileVersion(const std::string& path) {
   DWORD ignored = 0;
   std::vector<BYTE> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));

@@ -24,6 +24,9 @@ std::vector<std::string> FilesBelow(const std::string& folder);
 void RemoveFolder(const std::string& folder);
 // The volume serial and file index of a file: another file at the same path has other ones.
 unsigned long long FileIdentity(const std::string& path);
+// The file's last write time (0 when it cannot be read); sets it.
+unsigned long long LastWriteTime(const std::string& path);
+bool SetLastWriteTime(const std::string& path, unsigned long long time);
 
 // "MAJOR.MINOR" of the binary's fixed file version; empty when it has none.
 std::string FixedFileVersion(const std::string& path);
