@@ -152,7 +152,7 @@ static void ForwardButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM l
     return;
   }
   if (!ReachesDesktop()) return;
-  Press = {message != WM_MBUTTONDOWN && !missed, ButtonFlag(message), lParam, false};
+  if (message == WM_LBUTTONDOWN) Press = {!missed, MK_LBUTTON, lParam, false};
   PostOn(message, wParam, lParam);
   DesktopHoldsButton = true;
   // The button-down again, with the keys held now, where it cannot change the result: a plain or
@@ -162,8 +162,8 @@ static void ForwardButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM l
   if (((wParam | again) & MK_CONTROL) == 0) PostOn(message, again, lParam);
 }
 
-// The desktop's press ends at the press point: its selection ends as the copy's. A right button's
-// up would open the desktop's menu over the drag: that press just ends unseen.
+// The desktop's press ends at the press point: its selection ends as the copy's. (A right press
+// that became a drag out never reached it: see RightButtonDown.)
 void FinishDesktopPress() {
   if (!Press.held || Press.finished) return;
   Press.finished = true;
@@ -197,6 +197,30 @@ static void ForwardButton(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!ReachesDesktop() && !(up && DesktopHoldsButton)) return;
   DesktopHoldsButton = !up;
   PostOn(message, wParam, lParam);
+}
+
+static bool IsSelected(HWND window, LPARAM lParam) {
+  LVHITTESTINFO hit = {};
+  hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  LRESULT item = SendMessageA(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  return item >= 0 && SendMessageA(window, LVM_GETITEMSTATE, item, LVIS_SELECTED) != 0;
+}
+
+// The copy's right-button handling watches for a drag before it returns. The desktop opens its menu
+// from a right press, so it hears of the press only when no drag out came of it; after a drag out
+// from an item that was not selected, a left click there selects it alone in the desktop, as the
+// right press did in the copy.
+static LRESULT RightButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
+  bool wasSelected = IsSelected(window, lParam);
+  Press = {ReachesDesktop() && !HitsNoItem(window, lParam), MK_RBUTTON, lParam, false};
+  LRESULT result = CallWindowProcA(SavedListViewProc, window, WM_RBUTTONDOWN, wParam, lParam);
+  if (!(Press.held && Press.finished)) {
+    ForwardButtonDown(window, WM_RBUTTONDOWN, wParam, lParam);
+  } else if (!wasSelected && ReachesDesktop()) {
+    PostOn(WM_LBUTTONDOWN, MK_LBUTTON, lParam);
+    PostOn(WM_LBUTTONUP, 0, lParam);
+  }
+  return result;
 }
 
 static void ForwardDoubleClick(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -298,8 +322,9 @@ LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_SYSKEYUP:
       if (ForwardKey(message, wParam, lParam)) return 0;
       break;
-    case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
+      return RightButtonDown(window, wParam, lParam);
+    case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
       ForwardButtonDown(window, message, wParam, lParam);
       break;

@@ -1,9 +1,10 @@
 // droprec.exe: a window that takes OLE drops, as a program the user works in would, and writes one
-// line to stdout for each: the effects the source allowed, the key state at the drop, the effect it
-// chose (copy with Ctrl, else move, as Explorer on one volume does; it moves nothing itself), the
-// formats offered and the paths of CF_HDROP. Once its window is up it writes "ready window=HWND".
+// line to stdout for each: the effects the source allowed, the key state at the drop and when the drag
+// came in, the effect it chose (copy with Ctrl, else move, as Explorer on one volume does; it moves
+// nothing itself), the formats offered and the paths of CF_HDROP. Once its window is up it writes "ready
+// window=HWND".
 //   droprec.exe /place:X,Y,W,H
-//   drop allowed=7 keys=8 effect=1 formats=Shell IDList Array|... paths=C:\a.txt|...
+//   drop allowed=7 keys=8 effect=1 entered=1 formats=Shell IDList Array|... paths=C:\a.txt|...
 #include <windows.h>
 #include <shellapi.h>
 
@@ -67,6 +68,7 @@ class DropRecorder : public IDropTarget {
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD keys, POINTL, DWORD* effect) override {
     allowed_ = *effect;
+    entered_ = keys;
     *effect = Choose(keys);
     return S_OK;
   }
@@ -78,8 +80,9 @@ class DropRecorder : public IDropTarget {
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL, DWORD* effect) override {
     allowed_ = *effect;
     *effect = Choose(keys);
-    char numbers[64];
-    snprintf(numbers, sizeof numbers, "drop allowed=%lu keys=%lu effect=%lu", allowed_, keys, *effect);
+    char numbers[96];
+    snprintf(numbers, sizeof numbers, "drop allowed=%lu keys=%lu effect=%lu entered=%lu", allowed_, keys,
+             *effect, entered_);
     WriteLine(std::string(numbers) + " formats=" + FormatsOf(data) + " paths=" + PathsOf(data));
     return S_OK;
   }
@@ -90,6 +93,7 @@ class DropRecorder : public IDropTarget {
     return allowed_ & wanted;
   }
   DWORD allowed_ = DROPEFFECT_NONE;
+  DWORD entered_ = 0;  // the key state when the drag came in: a target opens its menu after a right drag
 };
 
 static DropRecorder Recorder;

@@ -373,7 +373,7 @@ constexpr char DRAG_TRACKER_CLASS[] = "WineDragDropTracker32";  // kept by every
 constexpr char TRACE_NOT_UNIQUE[] = "==同名の項目のためドラッグしない==\r\n";
 constexpr RECT RECORDER_PLACE = {600, 420, 300, 240};  // left, top, width, height: clear of the icons
 constexpr char RECORDER_READY[] = "ready window=%p";
-constexpr char DROP_LINE[] = "drop allowed=%lu keys=%lu effect=%lu";
+constexpr char DROP_LINE[] = "drop allowed=%lu keys=%lu effect=%lu entered=%lu";
 constexpr char SHELL_MOUSE_LINE[] = "mouse message=%x wparam=%x x=%d y=%d";
 constexpr char PATHS[] = " paths=";
 constexpr int DRAG_STEP = 24;  // well past the drag distance
@@ -454,10 +454,11 @@ class ItemDragOverShellDesktop : public VelmoOverShellDesktop {
   testbed::DbwinListener listener_;
 };
 
-// Drop, drop with Ctrl, Esc, and an item of a shared label: exactly the pressed file's path reaches
-// the window beneath, which chose copy where Ctrl was held and move elsewhere (that Velmo never acts
-// on: the folder stays as it was); the copy is hidden after each drag; the shell's view had its
-// press end at the press point and no move with a button held past the drag distance.
+// Drop, drop with Ctrl, Esc, an item of a shared label, and a drag with the right button: exactly the
+// pressed file's path reaches the window beneath, which chose copy where Ctrl was held and move
+// elsewhere (that Velmo never acts on: the folder stays as it was) and saw which button dragged; the
+// copy is hidden after each drag; the shell's view had its left press end at the press point, no
+// move with a button held past the drag distance, and opened no menu.
 TEST_F(ItemDragOverShellDesktop, ADragCarriesThePressedItemOutAndNothingElse) {
   std::set<std::string> folderBefore = FolderContents();
   POINT target = {RECORDER_PLACE.left + RECORDER_PLACE.right / 2,
@@ -465,22 +466,26 @@ TEST_F(ItemDragOverShellDesktop, ADragCarriesThePressedItemOutAndNothingElse) {
   struct Case {
     const char* item;
     WORD key;  // held over the target (Ctrl) or pressed there (Esc)
+    bool right;
   };
-  for (Case drag : {Case{SAMPLE_ASCII_TEXT, 0}, Case{SAMPLE_JAPANESE_TEXT, VK_CONTROL},
-                    Case{SAMPLE_ASCII_TEXT, VK_ESCAPE}, Case{SAMPLE_FOLDER, 0}}) {
-    SCOPED_TRACE(std::string(drag.item) + " key " + std::to_string(drag.key));
+  for (Case drag : {Case{SAMPLE_ASCII_TEXT, 0, false}, Case{SAMPLE_JAPANESE_TEXT, VK_CONTROL, false},
+                    Case{SAMPLE_ASCII_TEXT, VK_ESCAPE, false}, Case{SAMPLE_FOLDER, 0, false},
+                    Case{SAMPLE_JAPANESE_TEXT, 0, true}}) {
+    SCOPED_TRACE(std::string(drag.item) + " key " + std::to_string(drag.key) + (drag.right ? " right" : ""));
     bool twin = strcmp(drag.item, SAMPLE_FOLDER) == 0;
+    DWORD down = drag.right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    DWORD up = drag.right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     POINT press = OnShownIcon(drag.item);
     SetCursorPos(press.x, press.y);
     ASSERT_TRUE(ShowMirror());
     ShellMouseLines();
-    testbed::SendMouse(MOUSEEVENTF_LEFTDOWN, press);
+    testbed::SendMouse(down, press);
     testbed::SendMouse(0, {press.x + DRAG_STEP, press.y + DRAG_STEP});
     if (twin) {
       EXPECT_TRUE(listener_.WaitForLine(TRACE_NOT_UNIQUE, WAIT_MS, velmo_.Id()));
       EXPECT_FALSE(DragRuns());
       EXPECT_FALSE(MirrorRegionEmpty());
-      testbed::SendMouse(MOUSEEVENTF_LEFTUP, {press.x + DRAG_STEP, press.y + DRAG_STEP});
+      testbed::SendMouse(up, {press.x + DRAG_STEP, press.y + DRAG_STEP});
       EXPECT_TRUE(MirrorShown());
     } else {
       ASSERT_TRUE(testbed::WaitUntil([&] { return DragRuns() && MirrorRegionEmpty(); }, WAIT_MS));
@@ -488,7 +493,7 @@ TEST_F(ItemDragOverShellDesktop, ADragCarriesThePressedItemOutAndNothingElse) {
       if (drag.key == VK_CONTROL) testbed::SendKey(VK_CONTROL, false);
       if (drag.key == VK_ESCAPE) testbed::PressKey(VK_ESCAPE);
       testbed::SendMouse(0, {target.x + 1, target.y + 1});
-      testbed::SendMouse(MOUSEEVENTF_LEFTUP, {target.x + 1, target.y + 1});
+      testbed::SendMouse(up, {target.x + 1, target.y + 1});
       if (drag.key == VK_CONTROL) testbed::SendKey(VK_CONTROL, true);
       // Put away, the mirror is whole again for the next show.
       EXPECT_TRUE(
@@ -499,8 +504,9 @@ TEST_F(ItemDragOverShellDesktop, ADragCarriesThePressedItemOutAndNothingElse) {
     bool dropped = !twin && drag.key != VK_ESCAPE;
     ASSERT_EQ(drops.size(), dropped ? 1u : 0u) << (drops.empty() ? "" : drops[0]);
     if (dropped) {
-      unsigned long allowed = 0, keys = 0, effect = 0;
-      ASSERT_EQ(sscanf(drops[0].c_str(), DROP_LINE, &allowed, &keys, &effect), 3) << drops[0];
+      unsigned long allowed = 0, keys = 0, effect = 0, entered = 0;
+      ASSERT_EQ(sscanf(drops[0].c_str(), DROP_LINE, &allowed, &keys, &effect, &entered), 4) << drops[0];
+      EXPECT_EQ(entered & (MK_LBUTTON | MK_RBUTTON), drag.right ? MK_RBUTTON : MK_LBUTTON) << drops[0];
       EXPECT_EQ(allowed, static_cast<unsigned long>(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
       EXPECT_EQ(effect, drag.key == VK_CONTROL ? DROPEFFECT_COPY : DROPEFFECT_MOVE) << "keys " << keys;
       std::string paths = drops[0].substr(drops[0].find(PATHS) + strlen(PATHS));
@@ -521,7 +527,9 @@ TEST_F(ItemDragOverShellDesktop, ADragCarriesThePressedItemOutAndNothingElse) {
       EXPECT_FALSE(message == WM_MOUSEMOVE && (wParam & (MK_LBUTTON | MK_RBUTTON)) && beyond) << line;
       endedAtPress = endedAtPress || (message == WM_LBUTTONUP && x == pressed.x && y == pressed.y);
     }
-    EXPECT_TRUE(endedAtPress);
+    EXPECT_TRUE(endedAtPress || drag.right);
+    EXPECT_EQ(testbed::FindTopLevelWindow(POPUP_MENU_CLASS, nullptr, shell_.Id()), nullptr)
+        << "the shell's menu";
     if (twin) PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
     ASSERT_TRUE(testbed::WaitUntil([&] { return !MirrorShown(); }, WAIT_MS));
   }
