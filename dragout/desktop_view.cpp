@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <vector>
 
 #include "dragout/com_ref.h"
 #include "dragout/shell_items.h"
@@ -39,34 +40,53 @@ static bool OpenDesktopView(HWND desktopView, IFolderView** folderView) {
   return SUCCEEDED(view->QueryInterface(IID_IFolderView, reinterpret_cast<void**>(folderView)));
 }
 
-// The view's item at the copy item's place with its label; null when there is none.
-static PITEMID_CHILD ItemAt(IFolderView* view, IShellFolder* folder, int count, const DragItem& wanted) {
-  for (int i = 0; i < count; ++i) {
-    PITEMID_CHILD id = nullptr;
-    if (FAILED(view->Item(i, &id)) || id == nullptr) continue;
-    POINT place = {};
-    char label[DESKTOP_ITEM_NAME_SIZE] = "";
-    if (SUCCEEDED(view->GetItemPosition(id, &place)) && place.x == wanted.position.x &&
-        place.y == wanted.position.y && AnsiLabelOf(folder, id, label, sizeof label) &&
-        strcmp(label, wanted.label) == 0)
-      return id;
-    CoTaskMemFree(id);
-  }
-  return nullptr;
+// The request's item at this place, or -1.
+static int RequestedAt(const DragRequest& request, POINT place) {
+  for (size_t i = 0; i < request.count; ++i)
+    if (request.items[i].position.x == place.x && request.items[i].position.y == place.y)
+      return static_cast<int>(i);
+  return -1;
 }
 
+// The desktop list view for which the platform gave no view (asking takes tens of milliseconds under
+// Wine, at each drag): asked again only for another list view, after a shell restart.
+static HWND ViewlessDesktop = nullptr;
+
 FindResult FindInDesktopView(const DragRequest& request, ChildIds* ids) {
+  if (request.desktopView == ViewlessDesktop) return FindResult::NoView;
   ComRef<IFolderView> view;
-  if (!OpenDesktopView(request.desktopView, view.Out())) return FindResult::NoView;
+  if (!OpenDesktopView(request.desktopView, view.Out())) {
+    ViewlessDesktop = request.desktopView;
+    return FindResult::NoView;
+  }
   ComRef<IShellFolder> folder;
   int count = 0;
   if (FAILED(view->GetFolder(IID_IShellFolder, folder.OutVoid())) ||
       FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)))
     return FindResult::NoView;
-  for (size_t i = 0; i < request.count; ++i) {
-    PITEMID_CHILD id = ItemAt(view.Get(), folder.Get(), count, request.items[i]);
-    if (id == nullptr) return FindResult::NotFound;
-    ids->Add(id);
+  // One pass over the view: each of its items at the place of a requested one, with that one's label.
+  std::vector<PITEMID_CHILD> found(request.count, nullptr);
+  bool twice = false;  // two items of one label at one place: not told apart either
+  for (int i = 0; i < count; ++i) {
+    PITEMID_CHILD id = nullptr;
+    if (FAILED(view->Item(i, &id)) || id == nullptr) continue;
+    POINT place = {};
+    int wanted = SUCCEEDED(view->GetItemPosition(id, &place)) ? RequestedAt(request, place) : -1;
+    char label[DESKTOP_ITEM_NAME_SIZE] = "";
+    bool match = wanted >= 0 && AnsiLabelOf(folder.Get(), id, label, sizeof label) &&
+                 strcmp(label, request.items[wanted].label) == 0;
+    twice = twice || (match && found[wanted] != nullptr);
+    if (match && found[wanted] == nullptr) {
+      found[wanted] = id;
+      continue;
+    }
+    CoTaskMemFree(id);
   }
-  return FindResult::Found;
+  bool all = true;
+  for (PITEMID_CHILD id : found) {
+    all = all && id != nullptr;
+    if (id != nullptr) ids->Add(id);  // freed with ids on every path
+  }
+  if (twice) return FindResult::NotUnique;
+  return all ? FindResult::Found : FindResult::NotFound;
 }
