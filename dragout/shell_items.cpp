@@ -25,11 +25,19 @@ bool AnsiLabelOf(IShellFolder* folder, PCUITEMID_CHILD id, char* label, int size
   WCHAR* wide = nullptr;
   HRESULT converted = StrRetToStrW(&name, id, &wide);
   if (FAILED(converted)) return false;
-  char ansi[MAX_PATH * 2] = "";
+  char ansi[MAX_PATH * 2 + 2] = "";  // a file name of MAX_PATH characters, each of two bytes
   int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
   CoTaskMemFree(wide);
   if (length == 0 || size <= 0) return false;
-  lstrcpynA(label, ansi, size < DESKTOP_ITEM_NAME_SIZE ? size : DESKTOP_ITEM_NAME_SIZE);
+  // Cut at a character's start, never inside a double-byte one.
+  int room = (size < DESKTOP_ITEM_NAME_SIZE ? size : DESKTOP_ITEM_NAME_SIZE) - 1;
+  const char* end = ansi;
+  for (const char* next = CharNextExA(CP_ACP, end, 0); *end != '\0' && next - ansi <= room;
+       next = CharNextExA(CP_ACP, end, 0))
+    end = next;
+  size_t kept = static_cast<size_t>(end - ansi);
+  memcpy(label, ansi, kept);
+  label[kept] = '\0';
   return true;
 }
 
