@@ -133,13 +133,18 @@ class VelmoOverShellDesktop : public ::testing::Test {
     ASSERT_TRUE(StartShellDesk());
     ASSERT_TRUE(velmo_.Start(testbed::VelmoPath()));
     mainWindow_ = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
-    ASSERT_TRUE(testbed::WaitUntil(
+    ASSERT_TRUE(WaitForMirror(nullptr));
+  }
+
+  // Waits until the program's mirror is another window than old and holds the shell's items.
+  bool WaitForMirror(HWND old) {
+    return testbed::WaitUntil(
         [&] {
           mirror_ = testbed::FindTopLevelWindow(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, velmo_.Id());
-          mirrorList_ = mirror_ != nullptr ? GetWindow(mirror_, GW_CHILD) : nullptr;
+          mirrorList_ = mirror_ != nullptr && mirror_ != old ? GetWindow(mirror_, GW_CHILD) : nullptr;
           return mirrorList_ != nullptr && SendMessageA(mirrorList_, LVM_GETITEMCOUNT, 0, 0) == shellItems_;
         },
-        START_TIMEOUT_MS));
+        START_TIMEOUT_MS);
   }
 
   void TearDown() override {
@@ -151,18 +156,22 @@ class VelmoOverShellDesktop : public ::testing::Test {
     if (shellOutput_ != nullptr) CloseHandle(shellOutput_);
   }
 
+  // Starts a program of the test bed with its standard output in a pipe (kept in output) and returns
+  // its first line, empty when none came.
+  static std::string StartReporting(testbed::ChildProcess& process, const char* program,
+                                    const std::string& arguments, HANDLE* output) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE writer = nullptr;
+    if (!CreatePipe(output, &writer, &inherited, OUTPUT_PIPE_SIZE)) return std::string();
+    SetHandleInformation(*output, HANDLE_FLAG_INHERIT, 0);
+    bool started = process.Start(testbed::BinaryPath(program), arguments, writer);
+    CloseHandle(writer);
+    return started ? ReadLine(*output, START_TIMEOUT_MS) : std::string();
+  }
+
   // Starts shelldesk.exe and reads its ready line: the shell's windows and its number of items.
   bool StartShellDesk() {
-    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    HANDLE reader = nullptr;
-    HANDLE writer = nullptr;
-    if (!CreatePipe(&reader, &writer, &inherited, OUTPUT_PIPE_SIZE)) return false;
-    SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
-    bool started = shell_.Start(testbed::BinaryPath("shelldesk.exe"), shellArguments_, writer);
-    CloseHandle(writer);
-    std::string line = started ? ReadLine(reader, START_TIMEOUT_MS) : std::string();
-    if (shellArguments_.empty()) CloseHandle(reader);
-    if (!shellArguments_.empty()) shellOutput_ = reader;
+    std::string line = StartReporting(shell_, "shelldesk.exe", shellArguments_, &shellOutput_);
     void* progman = nullptr;
     void* defView = nullptr;
     void* listView = nullptr;
@@ -238,8 +247,8 @@ class VelmoOverShellDesktop : public ::testing::Test {
   SavedRegistryValue desktop_{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, DESKTOP_VALUE};
   RegistryGuard settings_;  // the settings of a first start
   testbed::ChildProcess shell_;
-  std::string shellArguments_;  // with any, shelldesk's output after its ready line stays readable
-  HANDLE shellOutput_ = nullptr;
+  std::string shellArguments_;
+  HANDLE shellOutput_ = nullptr;  // shelldesk's output after its ready line
   testbed::ChildProcess velmo_;
   HWND shellList_ = nullptr;
   int shellItems_ = 0;
@@ -371,6 +380,7 @@ TEST_F(VelmoOverShellDesktop, KeysAndClicksOnTheParkedMirrorReachNothing) {
 constexpr char TWIN_SHORTCUT[] = "資料.lnk";
 constexpr char DRAG_TRACKER_CLASS[] = "WineDragDropTracker32";  // kept by every drag under Wine
 constexpr char TRACE_NOT_UNIQUE[] = "==同名の項目のためドラッグしない==\r\n";
+constexpr char TRACE_STARTUP_REFRESH[] = "==起動直後のディレイ画面更新==\r\n";
 constexpr RECT RECORDER_PLACE = {600, 420, 300, 240};  // left, top, width, height: clear of the icons
 constexpr char RECORDER_READY[] = "ready window=%p";
 constexpr char DROP_LINE[] = "drop allowed=%lu keys=%lu effect=%lu entered=%lu";
@@ -383,9 +393,12 @@ class ItemDragOverShellDesktop : public VelmoOverShellDesktop {
   void SetUp() override {
     ASSERT_TRUE(CopyFileA((Folder + "\\" + SAMPLE_SHORTCUT).c_str(), Twin().c_str(), FALSE));
     shellArguments_ = "/record";
+    ASSERT_TRUE(listener_.Start());
     VelmoOverShellDesktop::SetUp();
     ASSERT_TRUE(StartRecorder());
-    ASSERT_TRUE(listener_.Start());
+    // The start-up refresh builds the mirror once more a few seconds after the start.
+    ASSERT_TRUE(listener_.WaitForLine(TRACE_STARTUP_REFRESH, START_TIMEOUT_MS, velmo_.Id()));
+    ASSERT_TRUE(WaitForMirror(mirror_));
   }
 
   void TearDown() override {
@@ -410,18 +423,12 @@ class ItemDragOverShellDesktop : public VelmoOverShellDesktop {
   }
 
   bool StartRecorder() {
-    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    HANDLE writer = nullptr;
-    if (!CreatePipe(&recorderOutput_, &writer, &inherited, OUTPUT_PIPE_SIZE)) return false;
-    SetHandleInformation(recorderOutput_, HANDLE_FLAG_INHERIT, 0);
     char place[64];
     snprintf(place, sizeof place, "/place:%ld,%ld,%ld,%ld", RECORDER_PLACE.left, RECORDER_PLACE.top,
              RECORDER_PLACE.right, RECORDER_PLACE.bottom);
-    bool started = recorder_.Start(testbed::BinaryPath("droprec.exe"), place, writer);
-    CloseHandle(writer);
     void* window = nullptr;
-    return started &&
-           sscanf(ReadLine(recorderOutput_, START_TIMEOUT_MS).c_str(), RECORDER_READY, &window) == 1;
+    return sscanf(StartReporting(recorder_, "droprec.exe", place, &recorderOutput_).c_str(), RECORDER_READY,
+                  &window) == 1;
   }
 
   // The middle of the item's icon on the screen once the mirror lies over the shell's view.
