@@ -2,6 +2,7 @@
 // the shutdown after it.
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
 
 #include "app/app.h"
 #include "app/machine_kind.h"
@@ -127,6 +128,8 @@ int RunVelmo(HINSTANCE instance) {
   InitDLL(MainWindow);
   ShowWindow(MainWindow, SW_HIDE);
 
+  // OLE for the drags out of the mirror, which run on this thread (the program's only one).
+  HRESULT ole = OleInitialize(nullptr);
   LookUpDesktopHandles();
   LoadAlphaBlend();
   if (!CreateMirror(MainWindow)) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
@@ -138,5 +141,6 @@ int RunVelmo(HINSTANCE instance) {
 
   WPARAM exitCode = RunMessageLoop();
   ShutDown();
+  if (SUCCEEDED(ole)) OleUninitialize();
   return static_cast<int>(exitCode);
 }

@@ -3,6 +3,8 @@
 // chosen triggers.
 #include "mirror/mirror.h"
 
+#include <windowsx.h>
+
 #include "app/app.h"
 #include "hooklib/trace.h"
 #include "mirror/icon_layer.h"
@@ -27,6 +29,7 @@ constexpr char TRACE_MISSED_ICON[] = "==ｱｲｺﾝ以外の場所をｸﾘｯ�
 constexpr char TRACE_DOUBLE_CLICK[] = "==応急処置==\r\n";
 
 bool ForegroundGoesToShell = false;
+bool DragOutRuns = false;
 
 // Set once the copy's item positions have been checked after the list view's first paint with
 // items; cleared with the list view.
@@ -36,9 +39,19 @@ static bool ItemPositionsChecked = false;
 // mirror between the two.
 static bool DesktopHoldsButton = false;
 
-// Input reaches the desktop only from a mirror the user sees. A parked mirror can keep the
-// foreground, and what is typed then is not meant for the desktop.
-static bool ReachesDesktop() { return IsMirrorVisible == 1; }
+// A press of the left or right button on an item, from its button-down to its button-up. Past the
+// system's drag distance it may become a drag out (item_drag.cpp); the desktop's list view must not
+// start a drag of its own from it, so its press ends there (finished).
+static struct {
+  bool held;
+  WPARAM button;  // MK_LBUTTON or MK_RBUTTON
+  LPARAM at;
+  bool finished;
+} Press = {false, 0, 0, false};
+
+// Input reaches the desktop only from a mirror the user sees, and not while a drag out runs. A
+// parked mirror can keep the foreground, and what is typed then is not meant for the desktop.
+static bool ReachesDesktop() { return IsMirrorVisible == 1 && !DragOutRuns; }
 
 // Keys and buttons travel with the Shift, Ctrl and Alt that the user holds now.
 static void PostOn(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -132,12 +145,14 @@ static WPARAM RebuiltButtonWParam(UINT message) {
 }
 
 static void ForwardButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (Settings.NoMatchHit == TRIGGER_ON && HitsNoItem(window, lParam)) {
+  bool missed = HitsNoItem(window, lParam);
+  if (Settings.NoMatchHit == TRIGGER_ON && missed) {
     Trace("%s", TRACE_MISSED_ICON);
     PostHideRequest();
     return;
   }
   if (!ReachesDesktop()) return;
+  if (message == WM_LBUTTONDOWN) Press = {!missed, MK_LBUTTON, lParam, false};
   PostOn(message, wParam, lParam);
   DesktopHoldsButton = true;
   // The button-down again, with the keys held now, where it cannot change the result: a plain or
@@ -147,11 +162,65 @@ static void ForwardButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM l
   if (((wParam | again) & MK_CONTROL) == 0) PostOn(message, again, lParam);
 }
 
+// The desktop's press ends at the press point: its selection ends as the copy's. (A right press
+// that became a drag out never reached it: see RightButtonDown.)
+void FinishDesktopPress() {
+  if (!Press.held || Press.finished) return;
+  Press.finished = true;
+  if (!DesktopHoldsButton) return;
+  DesktopHoldsButton = false;
+  if (Press.button == MK_LBUTTON) PostOn(WM_LBUTTONUP, 0, Press.at);
+}
+
+static bool PastDragDistance(LPARAM lParam) {
+  RECT around = {GET_X_LPARAM(Press.at), GET_Y_LPARAM(Press.at), GET_X_LPARAM(Press.at),
+                 GET_Y_LPARAM(Press.at)};
+  InflateRect(&around, GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG));
+  POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  return !PtInRect(&around, point);
+}
+
+static void ForwardMove(WPARAM wParam, LPARAM lParam) {
+  if (Press.held && (wParam & Press.button) == 0) Press.held = false;  // its up went elsewhere
+  if (Press.held && PastDragDistance(lParam)) FinishDesktopPress();
+  if (Press.held && Press.finished) return;
+  if (ReachesDesktop() && DesktopListView != nullptr)
+    PostMessageA(DesktopListView, WM_MOUSEMOVE, wParam, lParam);
+}
+
 static void ForwardButton(UINT message, WPARAM wParam, LPARAM lParam) {
   bool up = message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
+  if (up && Press.held) {
+    Press.held = false;
+    if (Press.finished) return;
+  }
   if (!ReachesDesktop() && !(up && DesktopHoldsButton)) return;
   DesktopHoldsButton = !up;
   PostOn(message, wParam, lParam);
+}
+
+static bool IsSelected(HWND window, LPARAM lParam) {
+  LVHITTESTINFO hit = {};
+  hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  LRESULT item = SendMessageA(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  return item >= 0 && SendMessageA(window, LVM_GETITEMSTATE, item, LVIS_SELECTED) != 0;
+}
+
+// The copy's right-button handling watches for a drag before it returns. The desktop opens its menu
+// from a right press, so it hears of the press only when no drag out came of it; after a drag out
+// from an item that was not selected, a left click there selects it alone in the desktop, as the
+// right press did in the copy.
+static LRESULT RightButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
+  bool wasSelected = IsSelected(window, lParam);
+  Press = {ReachesDesktop() && !HitsNoItem(window, lParam), MK_RBUTTON, lParam, false};
+  LRESULT result = CallWindowProcA(SavedListViewProc, window, WM_RBUTTONDOWN, wParam, lParam);
+  if (!(Press.held && Press.finished)) {
+    ForwardButtonDown(window, WM_RBUTTONDOWN, wParam, lParam);
+  } else if (!wasSelected && ReachesDesktop()) {
+    PostOn(WM_LBUTTONDOWN, MK_LBUTTON, lParam);
+    PostOn(WM_LBUTTONUP, 0, lParam);
+  }
+  return result;
 }
 
 static void ForwardDoubleClick(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -253,8 +322,9 @@ LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_SYSKEYUP:
       if (ForwardKey(message, wParam, lParam)) return 0;
       break;
-    case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
+      return RightButtonDown(window, wParam, lParam);
+    case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
       ForwardButtonDown(window, message, wParam, lParam);
       break;
@@ -262,8 +332,7 @@ LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LP
       ForwardDoubleClick(message, wParam, lParam);
       break;
     case WM_MOUSEMOVE:
-      if (ReachesDesktop() && DesktopListView != nullptr)
-        PostMessageA(DesktopListView, message, wParam, lParam);
+      ForwardMove(wParam, lParam);
       break;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:

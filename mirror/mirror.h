@@ -93,3 +93,15 @@ void ForceForeground(HWND window);
 extern bool ForegroundGoesToShell;
 
 LRESULT CALLBACK MirrorListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A press on an item that moves past the drag distance ends for the desktop there: it gets the
+// button-up at the press point and none of the later moves (list_view_proc.cpp).
+void FinishDesktopPress();
+
+// Carries the copy's selected items out as a drag, from the copy's LVN_BEGINDRAG or LVN_BEGINRDRAG
+// (item_drag.cpp); returns when the drag ended and the hide has been asked for.
+void StartItemDrag(const NMLISTVIEW& start);
+// Set while a drag out runs: nothing goes on to the desktop then.
+extern bool DragOutRuns;
+// Makes the copy whole again after a drag out emptied its region (at the hide).
+void RestoreMirrorRegion();

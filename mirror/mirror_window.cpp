@@ -159,6 +159,11 @@ static bool IsLabelEditStart(LPARAM lParam) {
   return code == LVN_BEGINLABELEDITA || code == LVN_BEGINLABELEDITW;
 }
 
+static bool IsDragStart(LPARAM lParam) {
+  UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+  return code == LVN_BEGINDRAG || code == LVN_BEGINRDRAG;
+}
+
 LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -174,6 +179,10 @@ LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_NOTIFY:
       if (IsLabelEditStart(lParam)) return TRUE;  // refused
+      if (IsDragStart(lParam)) {
+        StartItemDrag(*reinterpret_cast<const NMLISTVIEW*>(lParam));
+        return 0;
+      }
       break;
     case WM_SYSCOMMAND:
       // Alt+F4 puts the mirror away as Esc does; the window itself stays for the next show.

@@ -134,6 +134,7 @@ int HideMirror() {
   } else {
     ShowWindow(MirrorWindow, SW_HIDE);
   }
+  RestoreMirrorRegion();
   // The window to give the foreground back to belongs to one show.
   PreviousForegroundWindow = nullptr;
   return 1;

@@ -4,16 +4,20 @@
 // verbs and shows its own context menu. Like the real desktop, the window stays at the bottom of the
 // Z order and never takes the activation. Once the view has filled, one line goes to stdout:
 //   ready progman=HWND defview=HWND listview=HWND items=N
-//   shelldesk.exe [/size:WxH]
+// With /record, a line follows for every mouse message the list view takes from its queue:
+//   mouse message=HEX wparam=HEX x=X y=Y
+//   shelldesk.exe [/size:WxH] [/record]
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 
 constexpr char PROGMAN_CLASS[] = "Progman";
 constexpr char PROGMAN_TITLE[] = "Program Manager";
 constexpr char SIZE_ARGUMENT[] = "/size:%dx%d";
+constexpr char RECORD_ARGUMENT[] = "/record";
 constexpr DWORD HOST_STYLE = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD HOST_EX_STYLE = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr int READY_LINE_SIZE = 160;
@@ -22,6 +26,8 @@ static HWND Progman = nullptr;
 static IShellView* View = nullptr;
 static HWND ViewWindow = nullptr;
 static HHOOK ActivationHook = nullptr;
+static HHOOK QueueHook = nullptr;
+static HWND ListView = nullptr;
 
 // The smallest browser a view accepts: it names the window to live in and answers for the view;
 // menus, toolbars and a status bar it has none. It lives as long as the process.
@@ -73,6 +79,25 @@ static DesktopBrowser Browser;
 // the foreground in front of the program that passed the click on.
 static LRESULT CALLBACK ActivationHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE && reinterpret_cast<HWND>(wParam) == Progman) return 1;  // refused
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+static void WriteOut(const char* line, int length) {
+  DWORD written = 0;
+  if (length > 0)
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
+}
+
+static LRESULT CALLBACK QueueHookProc(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* queued = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && queued->hwnd == ListView &&
+      queued->message >= WM_MOUSEFIRST && queued->message <= WM_MOUSELAST) {
+    char line[READY_LINE_SIZE];
+    int length = snprintf(line, sizeof line, "mouse message=%x wparam=%x x=%d y=%d\n", queued->message,
+                          static_cast<unsigned>(queued->wParam), static_cast<short>(LOWORD(queued->lParam)),
+                          static_cast<short>(HIWORD(queued->lParam)));
+    if (length < static_cast<int>(sizeof line)) WriteOut(line, length);
+  }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -138,6 +163,7 @@ static void ShowAndReport() {
   ShowWindow(Progman, SW_SHOWNOACTIVATE);
   SetWindowPos(Progman, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   HWND listView = FindWindowExA(ViewWindow, nullptr, WC_LISTVIEWA, nullptr);
+  ListView = listView;
   // Wine's view paints white around its icons, where a desktop shows its colour.
   SendMessageA(listView, LVM_SETBKCOLOR, 0, GetSysColor(COLOR_DESKTOP));
   RedrawWindow(Progman, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -146,9 +172,7 @@ static void ShowAndReport() {
       snprintf(line, sizeof line, "ready progman=%p defview=%p listview=%p items=%d\n",
                static_cast<void*>(Progman), static_cast<void*>(ViewWindow), static_cast<void*>(listView),
                static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0)));
-  DWORD written = 0;
-  if (length > 0 && length < static_cast<int>(sizeof line))
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
+  if (length < static_cast<int>(sizeof line)) WriteOut(line, length);
 }
 
 // Keys go to the view first, as a browser offers them (F5 reads the folder again, Del, F2...).
@@ -165,7 +189,12 @@ static void RunDesktop() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   int width = GetSystemMetrics(SM_CXSCREEN);
   int height = GetSystemMetrics(SM_CYSCREEN);
-  if (__argc > 2 || (__argc == 2 && sscanf(__argv[1], SIZE_ARGUMENT, &width, &height) != 2)) return 1;
+  bool record = false;
+  for (int i = 1; i < __argc; ++i) {
+    bool isRecord = strcmp(__argv[i], RECORD_ARGUMENT) == 0;
+    record = record || isRecord;
+    if (!isRecord && sscanf(__argv[i], SIZE_ARGUMENT, &width, &height) != 2) return 1;
+  }
   if (FAILED(OleInitialize(nullptr))) return 1;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
@@ -173,11 +202,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   bool ready = ActivationHook != nullptr && CreateProgman(instance, width, height) && CreateDesktopView();
   if (ready) {
     ShowAndReport();
+    if (record) QueueHook = SetWindowsHookExA(WH_GETMESSAGE, QueueHookProc, nullptr, GetCurrentThreadId());
     RunDesktop();
   }
   DestroyDesktopView();
   if (Progman != nullptr && IsWindow(Progman)) DestroyWindow(Progman);
   if (ActivationHook != nullptr) UnhookWindowsHookEx(ActivationHook);
+  if (QueueHook != nullptr) UnhookWindowsHookEx(QueueHook);
   OleUninitialize();
   return ready ? 0 : 2;
 }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -21,6 +23,7 @@
 #include "testbed/process/remote_list_view.h"
 #include "testbed/recorder/pump.h"
 #include "testbed/shelldesk/sample_desktop.h"
+#include "testbed/trace/dbwin_listener.h"
 #include "testbed/urlrec/url_recorder.h"
 #include "testbed/userinput/user_input.h"
 #include "testbed/registry/registry_guard.h"
@@ -39,6 +42,7 @@ constexpr char SHORTCUT_TEXT[] = "メモ帳";  // the shell shows a shortcut wit
 constexpr DWORD START_TIMEOUT_MS = 15000;
 constexpr DWORD WAIT_MS = 15000;  // a safety net: every wait ends on its condition
 constexpr DWORD READ_PAUSE_MS = 20;
+constexpr DWORD OUTPUT_PIPE_SIZE = 1 << 16;  // what a child writes before the test reads it
 
 // A line of the program's output, or empty when none came in time or the program ended.
 static std::string ReadLine(HANDLE pipe, DWORD timeoutMs) {
@@ -58,6 +62,15 @@ static std::string ReadLine(HANDLE pipe, DWORD timeoutMs) {
     line += c;
   }
   return std::string();
+}
+
+// The complete lines the program has written so far.
+static std::vector<std::string> ReadWrittenLines(HANDLE pipe) {
+  std::vector<std::string> lines;
+  DWORD available = 0;
+  while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0)
+    lines.push_back(ReadLine(pipe, WAIT_MS));  // (written whole)
+  return lines;
 }
 
 // Where each item of a list view lies on the screen, by its text.
@@ -120,13 +133,18 @@ class VelmoOverShellDesktop : public ::testing::Test {
     ASSERT_TRUE(StartShellDesk());
     ASSERT_TRUE(velmo_.Start(testbed::VelmoPath()));
     mainWindow_ = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
-    ASSERT_TRUE(testbed::WaitUntil(
+    ASSERT_TRUE(WaitForMirror(nullptr));
+  }
+
+  // Waits until the program's mirror is another window than old and holds the shell's items.
+  bool WaitForMirror(HWND old) {
+    return testbed::WaitUntil(
         [&] {
           mirror_ = testbed::FindTopLevelWindow(MIRROR_WINDOW_CLASS, MIRROR_WINDOW_TITLE, velmo_.Id());
-          mirrorList_ = mirror_ != nullptr ? GetWindow(mirror_, GW_CHILD) : nullptr;
+          mirrorList_ = mirror_ != nullptr && mirror_ != old ? GetWindow(mirror_, GW_CHILD) : nullptr;
           return mirrorList_ != nullptr && SendMessageA(mirrorList_, LVM_GETITEMCOUNT, 0, 0) == shellItems_;
         },
-        START_TIMEOUT_MS));
+        START_TIMEOUT_MS);
   }
 
   void TearDown() override {
@@ -135,19 +153,25 @@ class VelmoOverShellDesktop : public ::testing::Test {
       velmo_.Stop();
     }
     shell_.Stop();
+    if (shellOutput_ != nullptr) CloseHandle(shellOutput_);
+  }
+
+  // Starts a program of the test bed with its standard output in a pipe (kept in output) and returns
+  // its first line, empty when none came.
+  static std::string StartReporting(testbed::ChildProcess& process, const char* program,
+                                    const std::string& arguments, HANDLE* output) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE writer = nullptr;
+    if (!CreatePipe(output, &writer, &inherited, OUTPUT_PIPE_SIZE)) return std::string();
+    SetHandleInformation(*output, HANDLE_FLAG_INHERIT, 0);
+    bool started = process.Start(testbed::BinaryPath(program), arguments, writer);
+    CloseHandle(writer);
+    return started ? ReadLine(*output, START_TIMEOUT_MS) : std::string();
   }
 
   // Starts shelldesk.exe and reads its ready line: the shell's windows and its number of items.
   bool StartShellDesk() {
-    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    HANDLE reader = nullptr;
-    HANDLE writer = nullptr;
-    if (!CreatePipe(&reader, &writer, &inherited, 0)) return false;
-    SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
-    bool started = shell_.Start(testbed::BinaryPath("shelldesk.exe"), std::string(), writer);
-    CloseHandle(writer);
-    std::string line = started ? ReadLine(reader, START_TIMEOUT_MS) : std::string();
-    CloseHandle(reader);
+    std::string line = StartReporting(shell_, "shelldesk.exe", shellArguments_, &shellOutput_);
     void* progman = nullptr;
     void* defView = nullptr;
     void* listView = nullptr;
@@ -223,6 +247,8 @@ class VelmoOverShellDesktop : public ::testing::Test {
   SavedRegistryValue desktop_{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, DESKTOP_VALUE};
   RegistryGuard settings_;  // the settings of a first start
   testbed::ChildProcess shell_;
+  std::string shellArguments_;
+  HANDLE shellOutput_ = nullptr;  // shelldesk's output after its ready line
   testbed::ChildProcess velmo_;
   HWND shellList_ = nullptr;
   int shellItems_ = 0;
@@ -346,4 +372,180 @@ TEST_F(VelmoOverShellDesktop, KeysAndClicksOnTheParkedMirrorReachNothing) {
   ASSERT_TRUE(testbed::WaitUntil([&] { return SelectedItem(mirrorList_) == (atLast ? 0 : last); }, WAIT_MS));
   ASSERT_TRUE(ShellHandledAllPosted());
   EXPECT_EQ(SelectionOf(shellList_, shell_.Id()), shell);
+}
+
+// Items carried out of the mirror by a drag onto a drop-recording window beneath it (droprec.exe),
+// with the shell's view writing down the mouse messages it takes. A shortcut named as the sample
+// folder makes two items of one label.
+constexpr char TWIN_SHORTCUT[] = "資料.lnk";
+constexpr char DRAG_TRACKER_CLASS[] = "WineDragDropTracker32";  // kept by every drag under Wine
+constexpr char TRACE_NOT_UNIQUE[] = "==同名の項目のためドラッグしない==\r\n";
+constexpr char TRACE_STARTUP_REFRESH[] = "==起動直後のディレイ画面更新==\r\n";
+constexpr RECT RECORDER_PLACE = {600, 420, 300, 240};  // left, top, width, height: clear of the icons
+constexpr char RECORDER_READY[] = "ready window=%p";
+constexpr char DROP_LINE[] = "drop allowed=%lu keys=%lu effect=%lu entered=%lu";
+constexpr char SHELL_MOUSE_LINE[] = "mouse message=%x wparam=%x x=%d y=%d";
+constexpr char PATHS[] = " paths=";
+constexpr int DRAG_STEP = 24;  // well past the drag distance
+
+class ItemDragOverShellDesktop : public VelmoOverShellDesktop {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(CopyFileA((Folder + "\\" + SAMPLE_SHORTCUT).c_str(), Twin().c_str(), FALSE));
+    shellArguments_ = "/record";
+    ASSERT_TRUE(listener_.Start());
+    VelmoOverShellDesktop::SetUp();
+    ASSERT_TRUE(StartRecorder());
+    // The start-up refresh builds the mirror once more a few seconds after the start.
+    ASSERT_TRUE(listener_.WaitForLine(TRACE_STARTUP_REFRESH, START_TIMEOUT_MS, velmo_.Id()));
+    ASSERT_TRUE(WaitForMirror(mirror_));
+  }
+
+  void TearDown() override {
+    listener_.Stop();
+    recorder_.Stop();
+    if (recorderOutput_ != nullptr) CloseHandle(recorderOutput_);
+    VelmoOverShellDesktop::TearDown();
+    DeleteFileA(Twin().c_str());
+  }
+
+  static std::string Twin() { return Folder + "\\" + TWIN_SHORTCUT; }
+
+  static std::set<std::string> FolderContents() {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((Folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.insert(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+  }
+
+  bool StartRecorder() {
+    char place[64];
+    snprintf(place, sizeof place, "/place:%ld,%ld,%ld,%ld", RECORDER_PLACE.left, RECORDER_PLACE.top,
+             RECORDER_PLACE.right, RECORDER_PLACE.bottom);
+    void* window = nullptr;
+    return sscanf(StartReporting(recorder_, "droprec.exe", place, &recorderOutput_).c_str(), RECORDER_READY,
+                  &window) == 1;
+  }
+
+  // The middle of the item's icon on the screen once the mirror lies over the shell's view.
+  POINT OnShownIcon(const std::string& text) const {
+    testbed::RemoteListView mirror(mirrorList_, velmo_.Id());
+    RECT icon = mirror.IconRect(ItemOf(mirrorList_, velmo_.Id(), text));
+    POINT middle = {(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
+    ClientToScreen(shellList_, &middle);
+    return middle;
+  }
+
+  HWND DragWindow() const { return testbed::FindTopLevelWindow(DRAG_TRACKER_CLASS, nullptr, velmo_.Id()); }
+
+  // The drag's window exists and holds the mouse: from then on the drag sees the button go up.
+  bool DragRuns() const {
+    HWND tracker = DragWindow();
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return tracker != nullptr && GetGUIThreadInfo(GetWindowThreadProcessId(tracker, nullptr), &thread) &&
+           thread.hwndCapture == tracker;
+  }
+
+  bool MirrorRegionEmpty() const {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    int kind = GetWindowRgn(mirror_, region);
+    DeleteObject(region);
+    return kind == NULLREGION;
+  }
+
+  // The shell's mouse messages since the last call, once it has handled everything posted to it.
+  std::vector<std::string> ShellMouseLines() const {
+    return ShellHandledAllPosted() ? ReadWrittenLines(shellOutput_) : std::vector<std::string>{"unhandled"};
+  }
+
+  testbed::ChildProcess recorder_;
+  HANDLE recorderOutput_ = nullptr;
+  testbed::DbwinListener listener_;
+};
+
+// Drop, drop with Ctrl, Esc, an item of a shared label, and a drag with the right button: exactly the
+// pressed file's path reaches the window beneath, which chose copy where Ctrl was held and move
+// elsewhere (that Velmo never acts on: the folder stays as it was) and saw which button dragged; the
+// copy is hidden after each drag; the shell's view had its left press end at the press point, no
+// move with a button held past the drag distance, and opened no menu.
+TEST_F(ItemDragOverShellDesktop, ADragCarriesThePressedItemOutAndNothingElse) {
+  std::set<std::string> folderBefore = FolderContents();
+  POINT target = {RECORDER_PLACE.left + RECORDER_PLACE.right / 2,
+                  RECORDER_PLACE.top + RECORDER_PLACE.bottom / 2};
+  struct Case {
+    const char* item;
+    WORD key;  // held over the target (Ctrl) or pressed there (Esc)
+    bool right;
+  };
+  for (Case drag : {Case{SAMPLE_ASCII_TEXT, 0, false}, Case{SAMPLE_JAPANESE_TEXT, VK_CONTROL, false},
+                    Case{SAMPLE_ASCII_TEXT, VK_ESCAPE, false}, Case{SAMPLE_FOLDER, 0, false},
+                    Case{SAMPLE_JAPANESE_TEXT, 0, true}}) {
+    SCOPED_TRACE(std::string(drag.item) + " key " + std::to_string(drag.key) + (drag.right ? " right" : ""));
+    bool twin = strcmp(drag.item, SAMPLE_FOLDER) == 0;
+    DWORD down = drag.right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    DWORD up = drag.right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    POINT press = OnShownIcon(drag.item);
+    SetCursorPos(press.x, press.y);
+    ASSERT_TRUE(ShowMirror());
+    ShellMouseLines();
+    testbed::SendMouse(down, press);
+    testbed::SendMouse(0, {press.x + DRAG_STEP, press.y + DRAG_STEP});
+    if (twin) {
+      EXPECT_TRUE(listener_.WaitForLine(TRACE_NOT_UNIQUE, WAIT_MS, velmo_.Id()));
+      EXPECT_EQ(DragWindow(), nullptr);
+      EXPECT_FALSE(MirrorRegionEmpty());
+      testbed::SendMouse(up, {press.x + DRAG_STEP, press.y + DRAG_STEP});
+      EXPECT_TRUE(MirrorShown());
+    } else {
+      ASSERT_TRUE(testbed::WaitUntil([&] { return DragRuns() && MirrorRegionEmpty(); }, WAIT_MS));
+      testbed::SendMouse(0, target);
+      if (drag.key == VK_CONTROL) testbed::SendKey(VK_CONTROL, false);
+      if (drag.key == VK_ESCAPE) testbed::PressKey(VK_ESCAPE);
+      testbed::SendMouse(0, {target.x + 1, target.y + 1});
+      testbed::SendMouse(up, {target.x + 1, target.y + 1});
+      if (drag.key == VK_CONTROL) testbed::SendKey(VK_CONTROL, true);
+      // Put away, the mirror is whole again for the next show.
+      EXPECT_TRUE(testbed::WaitUntil(
+          [&] { return DragWindow() == nullptr && !MirrorShown() && !MirrorRegionEmpty(); }, WAIT_MS));
+    }
+    // A drop is written down before the drag ends.
+    std::vector<std::string> drops = ReadWrittenLines(recorderOutput_);
+    bool dropped = !twin && drag.key != VK_ESCAPE;
+    ASSERT_EQ(drops.size(), dropped ? 1u : 0u) << (drops.empty() ? "" : drops[0]);
+    if (dropped) {
+      unsigned long allowed = 0, keys = 0, effect = 0, entered = 0;
+      ASSERT_EQ(sscanf(drops[0].c_str(), DROP_LINE, &allowed, &keys, &effect, &entered), 4) << drops[0];
+      EXPECT_EQ(entered & (MK_LBUTTON | MK_RBUTTON), drag.right ? MK_RBUTTON : MK_LBUTTON) << drops[0];
+      EXPECT_EQ(allowed, static_cast<unsigned long>(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
+      EXPECT_EQ(effect, drag.key == VK_CONTROL ? DROPEFFECT_COPY : DROPEFFECT_MOVE) << "keys " << keys;
+      std::string paths = drops[0].substr(drops[0].find(PATHS) + strlen(PATHS));
+      EXPECT_EQ(paths, Folder + "\\" + drag.item);
+      std::string formats = drops[0].substr(0, drops[0].find(PATHS));
+      EXPECT_NE(formats.find("CF_HDROP"), std::string::npos) << formats;
+      EXPECT_NE(formats.find("Shell IDList Array"), std::string::npos) << formats;
+    }
+    POINT pressed = press;
+    ScreenToClient(shellList_, &pressed);
+    bool endedAtPress = false;
+    for (const std::string& line : ShellMouseLines()) {
+      unsigned message = 0, wParam = 0;
+      int x = 0, y = 0;
+      ASSERT_EQ(sscanf(line.c_str(), SHELL_MOUSE_LINE, &message, &wParam, &x, &y), 4) << line;
+      bool beyond = abs(x - pressed.x) > GetSystemMetrics(SM_CXDRAG) ||
+                    abs(y - pressed.y) > GetSystemMetrics(SM_CYDRAG);
+      EXPECT_FALSE(message == WM_MOUSEMOVE && (wParam & (MK_LBUTTON | MK_RBUTTON)) && beyond) << line;
+      endedAtPress = endedAtPress || (message == WM_LBUTTONUP && x == pressed.x && y == pressed.y);
+    }
+    EXPECT_TRUE(endedAtPress || drag.right);
+    EXPECT_EQ(testbed::FindTopLevelWindow(POPUP_MENU_CLASS, nullptr, shell_.Id()), nullptr)
+        << "the shell's menu";
+    if (twin) PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
+    ASSERT_TRUE(testbed::WaitUntil([&] { return !MirrorShown(); }, WAIT_MS));
+  }
+  EXPECT_EQ(FolderContents(), folderBefore);
 }
