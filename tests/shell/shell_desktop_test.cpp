@@ -114,6 +114,8 @@ static std::set<std::string> SelectionOf(HWND listView, DWORD processId) {
   return selection;
 }
 
+constexpr char TRACE_STARTUP_REFRESH[] = "==起動直後のディレイ画面更新==\r\n";
+
 class VelmoOverShellDesktop : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -131,6 +133,7 @@ class VelmoOverShellDesktop : public ::testing::Test {
     userDesktop_.SetBytes(Folder.c_str(), static_cast<DWORD>(Folder.size() + 1), REG_EXPAND_SZ);
     desktop_.Set(Folder);
     ASSERT_TRUE(StartShellDesk());
+    ASSERT_TRUE(listener_.Start());
     ASSERT_TRUE(velmo_.Start(testbed::VelmoPath()));
     mainWindow_ = testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id());
     ASSERT_TRUE(WaitForMirror(nullptr));
@@ -147,7 +150,15 @@ class VelmoOverShellDesktop : public ::testing::Test {
         START_TIMEOUT_MS);
   }
 
+  // The start-up refresh builds the mirror once more a few seconds after the start: a test that holds
+  // on to the mirror's windows over several steps waits for it first.
+  bool WaitForStartupRefresh() {
+    return listener_.WaitForLine(TRACE_STARTUP_REFRESH, START_TIMEOUT_MS, velmo_.Id()) &&
+           WaitForMirror(mirror_);
+  }
+
   void TearDown() override {
+    listener_.Stop();
     if (velmo_.IsRunning()) {
       PostMessageA(mainWindow_, WM_COMMAND, IDM_EXIT, 0);
       velmo_.Stop();
@@ -249,6 +260,7 @@ class VelmoOverShellDesktop : public ::testing::Test {
   testbed::ChildProcess shell_;
   std::string shellArguments_;
   HANDLE shellOutput_ = nullptr;  // shelldesk's output after its ready line
+  testbed::DbwinListener listener_;
   testbed::ChildProcess velmo_;
   HWND shellList_ = nullptr;
   int shellItems_ = 0;
@@ -350,6 +362,7 @@ TEST_F(VelmoOverShellDesktop, MenuKeyAndShiftF10OpenTheShellsContextMenuInFrontO
 // In move mode the parked mirror can keep the foreground (after a double click whose item opened no
 // window): what reaches it then is not meant for the desktop.
 TEST_F(VelmoOverShellDesktop, KeysAndClicksOnTheParkedMirrorReachNothing) {
+  ASSERT_TRUE(WaitForStartupRefresh());
   ASSERT_TRUE(ShowMirror());
   testbed::ClickAt(OnMirrorIcon(SAMPLE_ASCII_TEXT), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   ASSERT_TRUE(testbed::WaitUntil([&] { return SameSelections(); }, WAIT_MS));
@@ -380,7 +393,6 @@ TEST_F(VelmoOverShellDesktop, KeysAndClicksOnTheParkedMirrorReachNothing) {
 constexpr char TWIN_SHORTCUT[] = "資料.lnk";
 constexpr char DRAG_TRACKER_CLASS[] = "WineDragDropTracker32";  // kept by every drag under Wine
 constexpr char TRACE_NOT_UNIQUE[] = "==同名の項目のためドラッグしない==\r\n";
-constexpr char TRACE_STARTUP_REFRESH[] = "==起動直後のディレイ画面更新==\r\n";
 constexpr RECT RECORDER_PLACE = {600, 420, 300, 240};  // left, top, width, height: clear of the icons
 constexpr char RECORDER_READY[] = "ready window=%p";
 constexpr char DROP_LINE[] = "drop allowed=%lu keys=%lu effect=%lu entered=%lu";
@@ -393,16 +405,12 @@ class ItemDragOverShellDesktop : public VelmoOverShellDesktop {
   void SetUp() override {
     ASSERT_TRUE(CopyFileA((Folder + "\\" + SAMPLE_SHORTCUT).c_str(), Twin().c_str(), FALSE));
     shellArguments_ = "/record";
-    ASSERT_TRUE(listener_.Start());
     VelmoOverShellDesktop::SetUp();
     ASSERT_TRUE(StartRecorder());
-    // The start-up refresh builds the mirror once more a few seconds after the start.
-    ASSERT_TRUE(listener_.WaitForLine(TRACE_STARTUP_REFRESH, START_TIMEOUT_MS, velmo_.Id()));
-    ASSERT_TRUE(WaitForMirror(mirror_));
+    ASSERT_TRUE(WaitForStartupRefresh());
   }
 
   void TearDown() override {
-    listener_.Stop();
     recorder_.Stop();
     if (recorderOutput_ != nullptr) CloseHandle(recorderOutput_);
     VelmoOverShellDesktop::TearDown();
@@ -465,7 +473,6 @@ class ItemDragOverShellDesktop : public VelmoOverShellDesktop {
 
   testbed::ChildProcess recorder_;
   HANDLE recorderOutput_ = nullptr;
-  testbed::DbwinListener listener_;
 };
 
 // Drop, drop with Ctrl, Esc, an item of a shared label, and a drag with the right button: exactly the
