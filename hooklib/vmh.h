@@ -44,4 +44,7 @@ int WINAPI Dprint(const char* text);
 // shell's thread reads the Shift, Ctrl and Alt (left and right) held now while it handles it, and
 // its own state of those keys afterwards. The shell's thread is not waited for.
 BOOL WINAPI PostDesktopInput(HWND listView, UINT message, WPARAM wParam, LPARAM lParam);
+// The font the desktop list view drew its labels with when GetDeskTopData last read the items;
+// FALSE (font untouched) when that read found none or failed.
+BOOL WINAPI GetDesktopFont(LOGFONTA* font);
 }

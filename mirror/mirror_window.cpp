@@ -12,6 +12,8 @@
 
 HWND MirrorListView;
 WNDPROC SavedListViewProc;
+// The desktop's label font, made for each build whose desktop has one; deleted with the mirror.
+static HFONT MirrorFont;
 
 constexpr DWORD MIRROR_LIST_VIEW_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | LVS_ICON |
                                          LVS_SORTDESCENDING | LVS_SHAREIMAGELISTS | LVS_EDITLABELS |
@@ -41,6 +43,16 @@ static void CreateMirrorListView(HWND mirror) {
                                    DesktopRect.height, mirror, nullptr, AppInstance, nullptr);
   SavedListViewProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(MirrorListView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MirrorListViewProc)));
+}
+
+// The labels take the desktop's own font, so that each lies where the desktop's does; without one
+// the list view keeps the font it made for itself.
+static void CopyDesktopFont() {
+  LOGFONTA font = {};
+  if (!GetDesktopFont(&font)) return;
+  MirrorFont = CreateFontIndirectA(&font);
+  if (MirrorFont != nullptr)
+    SendMessageA(MirrorListView, WM_SETFONT, reinterpret_cast<WPARAM>(MirrorFont), FALSE);
 }
 
 static void CopyDesktopColours() {
@@ -138,6 +150,7 @@ static void OnCreate(HWND mirror) {
   CreateMirrorListView(mirror);
   SendMessageA(MirrorListView, LVM_SETIMAGELIST, LVSIL_NORMAL,
                reinterpret_cast<LPARAM>(DesktopItemTable.imageList));
+  CopyDesktopFont();
   CopyDesktopColours();
   CopyDesktopIconSpacing();
   FillMirrorListView();
@@ -167,6 +180,10 @@ LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
       OnDestroy();
       return 0;
+    case WM_NCDESTROY:  // the list view that drew with the font is gone
+      if (MirrorFont != nullptr) DeleteObject(MirrorFont);
+      MirrorFont = nullptr;
+      break;
     case WM_TIMER:
       if (wParam != ICON_LAYER_TIMER) break;
       KillTimer(window, ICON_LAYER_TIMER);

@@ -22,6 +22,7 @@ struct StandinConfig {
   bool innerWorkerW = false;  // /innerworkerw: a "WorkerW" child of Progman before the view
   bool launch = false;        // /launch: a double click really opens the item
   int lateSpacingMs = 0;      // /latespacing:MS, the spacing messages are answered this late
+  int labelFontHeight = 0;    // /labelfont:PX, the labels' font is this many pixels high
 };
 
 extern StandinConfig Config;

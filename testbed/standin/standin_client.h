@@ -21,6 +21,7 @@ struct StandinOptions {
   bool commonDesktop = false;  // a common desktop folder too ("Common Desktop" under HKLM)
   bool launch = false;         // a double click really opens the item's file
   int lateSpacingMs = 0;       // the spacing messages, sent from another process, answered this late
+  int labelFontHeight = 0;     // the labels' font this many pixels high; 0: the list view's own
 };
 
 class StandinDesktop {
