@@ -120,6 +120,7 @@ static void TakeAnswer(const DesktopRequest& request, HIMAGELIST* imageList, DWO
     items[i].y = records[i].y;
     CopyTextWhole(items[i].name, sizeof items[i].name, records[i].name, sizeof records[i].name);
     items[i].image = records[i].image;
+    items[i].shellImage = records[i].shellImage;
   }
   *count = taken;
   if (header.fontFound == 1) {

@@ -52,7 +52,7 @@ static void FillItem(HWND listView, WNDPROC procedure, int index, DesktopItem& r
   record.y = position.y;
   CopyTextWhole(record.name, sizeof record.name, text, sizeof text);
   record.image = item.iImage;
-  record.reserved = 0;
+  record.shellImage = item.iImage;
   record.listIndex = 0;
 }
 

@@ -152,3 +152,13 @@ TEST_F(ShownPicture, LabelsLieWhereTheDesktopsDoInItsFont) {
         << record << ": " << real.top << "-" << real.bottom << " against " << copy.top << "-" << copy.bottom;
   }
 }
+
+TEST_F(ShownPicture, AnItemWhosePictureChangedIsNoticedBeforeTheShow) {
+  testbed::RemoteListView desktop(desktop_.ListView(), desktop_.ProcessId());
+  LPARAM ignored = 0;
+  int other = -1;
+  desktop.Text(1, &ignored, &other);
+  ASSERT_FALSE(DesktopChangedSinceBuild());
+  ASSERT_TRUE(desktop.SetImage(0, other));
+  EXPECT_TRUE(testbed::WaitUntil(DesktopChangedSinceBuild, STEP_TIMEOUT_MS));  // at its next reading
+}
