@@ -153,6 +153,30 @@ TEST_F(ShownPicture, LabelsLieWhereTheDesktopsDoInItsFont) {
   }
 }
 
+// Windows' list view may paint a background while printing, as this one does.
+static WNDPROC PrintingProcBefore;
+static LRESULT CALLBACK BackgroundWhilePrinting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PRINTCLIENT) SendMessageA(window, WM_ERASEBKGND, wParam, 0);
+  return CallWindowProcA(PrintingProcBefore, window, message, wParam, lParam);
+}
+
+TEST_F(ShownPicture, EqualsTheListViewsOwnPaintWhenItPrintsABackground) {
+  PrintingProcBefore = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(MirrorListView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BackgroundWhilePrinting)));
+  EXPECT_FALSE(DrawIconLayer());
+  EXPECT_TRUE(IconLayer.refused);
+  // The screen under the items changes after the build: the show must picture it as it is now.
+  HWND cover =
+      CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "Static", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                      DesktopRect.left, DesktopRect.top, FIRST_X + COLUMNS * STEP_X, FIRST_Y + 3 * STEP_Y,
+                      nullptr, nullptr, nullptr, nullptr);
+  UpdateWindow(cover);
+  ShowMirror();
+  ASSERT_TRUE(testbed::WaitUntil([] { return IsSelected(0) && Painted(); }, STEP_TIMEOUT_MS));
+  EXPECT_LE(DifferenceFromOwnPaint(), ALLOWED_DIFFERENCE);
+  DestroyWindow(cover);
+}
+
 TEST_F(ShownPicture, AnItemWhosePictureChangedIsNoticedBeforeTheShow) {
   testbed::RemoteListView desktop(desktop_.ListView(), desktop_.ProcessId());
   LPARAM ignored = 0;
