@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/app.h"
 #include "mirror/icon_layer.h"
@@ -81,13 +82,23 @@ static void CopyDesktopIconSpacing() {
 
 // The records in the order that a list view sorted in descending order takes fastest: ascending
 // by text, equal texts in table order. Each item then goes in front of all the others after one
-// comparison (Wine's list view compares a new item with the items it holds one by one), and equal
-// texts end up in the order that table order gives them.
+// comparison, and equal texts end up in the order that table order gives them. Wine's list view
+// compares a new item with the items it holds one by one, from the first, as lstrcmpW of its own
+// UTF-16 copies, made from our texts in the ANSI code page; Windows documents only that the order
+// follows the texts. So the order is taken with the same comparison of the same copies: lstrcmpA
+// would convert with the thread locale's code page, which differs from the ANSI one under UTF-8.
 static void InsertionOrder(DWORD* order) {
-  for (DWORD i = 0; i < DesktopItemTable.count; ++i) order[i] = i;
-  std::stable_sort(order, order + DesktopItemTable.count, [](DWORD a, DWORD b) {
-    return lstrcmpA(DesktopItemTable.items[a].name, DesktopItemTable.items[b].name) < 0;
-  });
+  static WCHAR names[DESKTOP_ITEM_CAPACITY][DESKTOP_ITEM_NAME_SIZE];
+  for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
+    order[i] = i;
+    const char* name = DesktopItemTable.items[i].name;
+    int length =
+        MultiByteToWideChar(CP_ACP, 0, name, static_cast<int>(strnlen(name, DESKTOP_ITEM_NAME_SIZE - 1)),
+                            names[i], DESKTOP_ITEM_NAME_SIZE - 1);
+    names[i][length] = L'\0';  // 0 when it failed
+  }
+  std::stable_sort(order, order + DesktopItemTable.count,
+                   [](DWORD a, DWORD b) { return lstrcmpW(names[a], names[b]) < 0; });
 }
 
 // Wine's list view lays an icon view out in a grid at its first paint that finds items and drops
