@@ -2,9 +2,7 @@
 // state a new mirror is left in.
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
-#include <cstring>
 #include <utility>
 
 #include "mirror/icon_layer.h"
@@ -216,66 +214,4 @@ TEST_F(MirrorBuild, RebuildAfterTheDesktopChangedSizeTakesTheNewSize) {
   EXPECT_EQ(700, snapshot.bmHeight);
   EXPECT_EQ(900, MirrorPicture.width);
   EXPECT_EQ(700, MirrorPicture.height);
-}
-
-// The list view's own text comparisons, counted through its module's import of lstrcmpW.
-static LONG Comparisons = 0;
-static int WINAPI CountedCompare(LPCWSTR first, LPCWSTR second) {
-  ++Comparisons;
-  return lstrcmpW(first, second);
-}
-
-// Points the module's import of function (from whichever library) at `to`; the address it held, or
-// 0 when not found.
-static ULONG_PTR RedirectImport(HMODULE module, const char* function, ULONG_PTR to) {
-  auto* base = reinterpret_cast<BYTE*>(module);
-  auto* headers =
-      reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-  for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); entry->Name != 0; ++entry) {
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
-          strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, function) !=
-              0)
-        continue;
-      DWORD protection = 0;
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection);
-      ULONG_PTR before = slots->u1.Function;
-      slots->u1.Function = to;
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
-      return before;
-    }
-  }
-  return 0;
-}
-
-// Sorted in descending order, the list view compares each new item with the ones it holds from
-// the first: in our insertion order one comparison finds its place, also for texts that differ
-// only in case or in kana.
-TEST_F(MirrorBuild, EachItemAfterTheFirstCostsTheListViewOneComparison) {
-  FakeDesktop desktop(FAKE_DESKTOP_RECT);
-  const char* names[] = {"readme.txt", "README.txt", "b", "Readme.txt", "B", "あ", "ア", "a10", "a9", "_x"};
-  std::vector<DesktopItem> items;
-  for (const char* name : names)
-    items.push_back(testbed::MakeDesktopItem(10, static_cast<LONG>(10 + 40 * items.size()), name, 0));
-  ServeItems(items);
-  ASSERT_EQ(1, CreateMirror(nullptr));  // the list view's module is loaded
-  DestroyWindow(MirrorWindow);
-  std::vector<std::pair<HMODULE, ULONG_PTR>> redirected;  // every comctl32.dll loaded (versions 5, 6)
-  HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
-  MODULEENTRY32 module = {};
-  module.dwSize = sizeof module;
-  for (BOOL more = Module32First(modules, &module); more; more = Module32Next(modules, &module)) {
-    if (lstrcmpiA(module.szModule, "comctl32.dll") != 0) continue;
-    ULONG_PTR real = RedirectImport(module.hModule, "lstrcmpW", reinterpret_cast<ULONG_PTR>(CountedCompare));
-    if (real != 0) redirected.push_back({module.hModule, real});
-  }
-  CloseHandle(modules);
-  ASSERT_FALSE(redirected.empty());
-  Comparisons = 0;
-  ASSERT_EQ(1, CreateMirror(nullptr));
-  for (const auto& [comctl32, real] : redirected) RedirectImport(comctl32, "lstrcmpW", real);
-  EXPECT_EQ(static_cast<LONG>(items.size()) - 1, Comparisons);
 }

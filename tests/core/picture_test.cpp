@@ -142,14 +142,11 @@ TEST_F(ShownPicture, EqualsTheListViewsOwnPaintAfterAShowAClickACtrlClickAndAHov
 
 TEST_F(ShownPicture, LabelsLieWhereTheDesktopsDoInItsFont) {
   testbed::RemoteListView desktop(desktop_.ListView(), desktop_.ProcessId());
-  ASSERT_TRUE(desktop.Ready());
   for (DWORD record = 0; record < DesktopItemTable.count; ++record) {
     RECT copy = {LVIR_LABEL, 0, 0, 0};
-    ASSERT_TRUE(
-        SendMessageA(MirrorListView, LVM_GETITEMRECT, ItemOf(record), reinterpret_cast<LPARAM>(&copy)));
+    SendMessageA(MirrorListView, LVM_GETITEMRECT, ItemOf(record), reinterpret_cast<LPARAM>(&copy));
     RECT real = desktop.IconRect(static_cast<int>(record), LVIR_LABEL);
-    EXPECT_TRUE(EqualRect(&real, &copy))
-        << record << ": " << real.top << "-" << real.bottom << " against " << copy.top << "-" << copy.bottom;
+    EXPECT_TRUE(EqualRect(&real, &copy)) << record << ": " << real.bottom << " against " << copy.bottom;
   }
 }
 
