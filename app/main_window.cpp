@@ -81,7 +81,8 @@ static void ToggleMirror(HWND window, LPARAM request) {
 static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
     case IDM_TOGGLE_MIRROR:
-      if (HIWORD(wParam) == TRIGGER_REQUEST_SOURCE && FullScreenProgramInFront()) {
+      // A full-screen program keeps the triggers from showing the mirror, never from hiding it.
+      if (HIWORD(wParam) == TRIGGER_REQUEST_SOURCE && WantsShow(lParam) && FullScreenProgramInFront()) {
         Trace("==全画面のため無視==\r\n");
         return 0;
       }

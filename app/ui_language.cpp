@@ -8,7 +8,8 @@ constexpr INT_PTR DIALOG_FAILED = -1;
 constexpr UINT STRINGS_PER_BLOCK = 16;
 
 LANGID UiLanguageFor(LANGID systemLanguage, UINT ansiCodePage) {
-  bool japanese = PRIMARYLANGID(systemLanguage) == LANG_JAPANESE && ansiCodePage == JAPANESE_CODE_PAGE;
+  bool japaneseCodePage = ansiCodePage == JAPANESE_CODE_PAGE || ansiCodePage == UTF8_CODE_PAGE;
+  bool japanese = PRIMARYLANGID(systemLanguage) == LANG_JAPANESE && japaneseCodePage;
   return japanese ? JAPANESE_UI : ENGLISH_UI;
 }
 

@@ -1,7 +1,10 @@
 // The language of the user interface: Japanese on systems whose user interface language is
-// Japanese and whose ANSI code page is 932, English everywhere else. Chosen once when the program
-// starts; the trace texts are Japanese in both. The texts are handed to the "A" functions, so a
-// Japanese text needs the Japanese code page; the English ones are plain ASCII.
+// Japanese and whose ANSI code page is 932 or UTF-8 (65001), English everywhere else. Chosen once
+// when the program starts; the trace texts are Japanese in both. The texts are handed to the "A"
+// functions, so a Japanese text needs an ANSI code page that can carry it: every text the user
+// sees comes from the resources (menus and dialogs in UTF-16, the string tables converted to the
+// ANSI code page by LoadUiString), never from a literal in the code, which is compiled in code
+// page 932. The English ones are plain ASCII.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +12,7 @@
 constexpr LANGID JAPANESE_UI = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 constexpr LANGID ENGLISH_UI = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 constexpr UINT JAPANESE_CODE_PAGE = 932;
+constexpr UINT UTF8_CODE_PAGE = CP_UTF8;
 
 // The interface language for a system whose user interface language is systemLanguage and whose
 // ANSI code page is ansiCodePage.

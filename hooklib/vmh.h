@@ -15,8 +15,9 @@ struct DesktopItem {
   LONG y;
   char name[DESKTOP_ITEM_NAME_SIZE];  // NUL-terminated ANSI text
   LONG image;                         // index into the image list returned with the table
-  LONG reserved;
-  LONG listIndex;  // written by the program: the mirror list view's index of the item
+  LONG shellImage;  // the index of the item's picture in the shell's own image list: what identifies
+                    // the picture there (image is renumbered for the list returned)
+  LONG listIndex;   // written by the program: the mirror list view's index of the item
 };
 
 static_assert(sizeof(DesktopItem) == 148, "DesktopItem is 148 bytes");
@@ -24,7 +25,7 @@ static_assert(offsetof(DesktopItem, x) == 0, "x at 0");
 static_assert(offsetof(DesktopItem, y) == 4, "y at 4");
 static_assert(offsetof(DesktopItem, name) == 8, "name at 8");
 static_assert(offsetof(DesktopItem, image) == 136, "image at 136");
-static_assert(offsetof(DesktopItem, reserved) == 140, "reserved at 140");
+static_assert(offsetof(DesktopItem, shellImage) == 140, "shellImage at 140");
 static_assert(offsetof(DesktopItem, listIndex) == 144, "listIndex at 144");
 
 // The high word of wParam in the library's requests (WM_COMMAND IDM_TOGGLE_MIRROR), so that the
@@ -48,4 +49,7 @@ BOOL WINAPI PostDesktopInput(HWND listView, UINT message, WPARAM wParam, LPARAM 
 // an update replaced): the library then hooks nothing into the shell, and reads no desktop, until
 // the shell has let go of it (at the latest when the user signs out).
 BOOL WINAPI ShellHoldsOtherHookLibrary(void);
+// The font the desktop list view drew its labels with when GetDeskTopData last read the items;
+// FALSE (font untouched) when that read found none or failed.
+BOOL WINAPI GetDesktopFont(LOGFONTA* font);
 }

@@ -33,7 +33,7 @@ static bool ShellAnswers() {
 }
 
 static bool SameItem(const DesktopItem& held, const DesktopItem& fresh) {
-  return held.x == fresh.x && held.y == fresh.y &&
+  return held.x == fresh.x && held.y == fresh.y && held.shellImage == fresh.shellImage &&
          strncmp(held.name, fresh.name, DESKTOP_ITEM_NAME_SIZE) == 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "hooklib/trace.h"
 #include "mirror/mirror.h"
 #include "mirror/pixel_strip.h"
 
@@ -15,6 +16,9 @@ constexpr DWORD WHITE_PIXEL = 0x00FFFFFF;
 constexpr int COLOUR_SHIFTS[] = {0, 8, 16};  // blue, green, red
 constexpr DWORD CHANNEL = 0xFF;
 constexpr LRESULT NO_ITEM = -1;
+// The pixels outside the items are looked at on a grid of this step.
+constexpr LONG SAMPLE_STEP = 4;
+constexpr char TRACE_LAYER_REFUSED[] = "==アイコン層なし(背景も印刷された)==\r\n";
 
 // Whether every item looks as an untouched one: none is selected, focused or hot, and the list
 // view has not the focus.
@@ -86,6 +90,39 @@ static void CollectRuns(const PixelStrip& black, const PixelStrip& white, const 
   }
 }
 
+// Marks the grid points of the area that lie in the rectangle (client coordinates).
+static void MarkCovered(std::vector<bool>& covered, LONG columns, LONG rows, const RECT& area,
+                        const RECT& item) {
+  LONG firstColumn = item.left > area.left ? (item.left - area.left + SAMPLE_STEP - 1) / SAMPLE_STEP : 0;
+  LONG firstRow = item.top > area.top ? (item.top - area.top + SAMPLE_STEP - 1) / SAMPLE_STEP : 0;
+  for (LONG row = firstRow; row < rows && area.top + row * SAMPLE_STEP < item.bottom; ++row)
+    for (LONG column = firstColumn; column < columns && area.left + column * SAMPLE_STEP < item.right;
+         ++column)
+      covered[static_cast<size_t>(row) * columns + column] = true;
+}
+
+// Whether both prints left every sampled pixel outside the items' rectangles as it was: a list
+// view that also painted a background (its parent's, or its own WM_ERASEBKGND) would otherwise
+// turn the whole picture of the build into the layer.
+static bool PrintedOnlyItems(const PixelStrip& black, const PixelStrip& white, const RECT& area) {
+  LONG columns = (area.right - area.left + SAMPLE_STEP - 1) / SAMPLE_STEP;
+  LONG rows = (area.bottom - area.top + SAMPLE_STEP - 1) / SAMPLE_STEP;
+  std::vector<bool> covered(static_cast<size_t>(columns) * rows, false);
+  int items = static_cast<int>(SendMessageA(MirrorListView, LVM_GETITEMCOUNT, 0, 0));
+  for (int index = 0; index < items; ++index) {
+    RECT item = {LVIR_BOUNDS, 0, 0, 0};
+    if (SendMessageA(MirrorListView, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)))
+      MarkCovered(covered, columns, rows, area, item);
+  }
+  for (LONG row = 0; row < rows; ++row)
+    for (LONG column = 0; column < columns; ++column) {
+      if (covered[static_cast<size_t>(row) * columns + column]) continue;
+      LONG x = column * SAMPLE_STEP;
+      if (!IsClear(black.Row(row * SAMPLE_STEP)[x], white.Row(row * SAMPLE_STEP)[x])) return false;
+    }
+  return true;
+}
+
 // The list view's items over a strip of the area's size, drawn where they stand in the client area.
 static void PrintItems(const PixelStrip& strip, const RECT& area) {
   POINT origin = {};
@@ -96,7 +133,7 @@ static void PrintItems(const PixelStrip& strip, const RECT& area) {
 
 bool DrawIconLayer() {
   if (IconLayer.drawn) return true;
-  if (MirrorListView == nullptr || !CopyIsUntouched()) return false;
+  if (IconLayer.refused || MirrorListView == nullptr || !CopyIsUntouched()) return false;
   RECT area = ItemArea();
   LONG width = area.right - area.left;
   LONG height = area.bottom - area.top;
@@ -108,6 +145,11 @@ bool DrawIconLayer() {
     PrintItems(black, area);
     PrintItems(white, area);
     GdiFlush();
+    if (!PrintedOnlyItems(black, white, area)) {
+      IconLayer.refused = true;
+      Trace(TRACE_LAYER_REFUSED);
+      return false;
+    }
     CollectRuns(black, white, area);
   }
   // Items that printed nothing leave the drawing to the list view itself.
@@ -122,4 +164,5 @@ void FreeIconLayer() {
   std::vector<DWORD>().swap(IconLayer.overBlack);
   std::vector<DWORD>().swap(IconLayer.through);
   IconLayer.drawn = false;
+  IconLayer.refused = false;
 }

@@ -30,13 +30,17 @@ struct IconLayerState {
   std::vector<DWORD> overBlack;  // the pixel drawn over black
   std::vector<DWORD> through;    // per channel: the pixel over white less the pixel over black
   bool drawn;
+  // The list view printed more than its items (a background): no layer for this build.
+  bool refused;
 };
 
 extern IconLayerState IconLayer;
 
 // Draws the layer from MirrorListView unless it is drawn already. It is drawn only while no item is
 // selected, focused or hot and the list view has not the focus, so that it holds every item as an
-// untouched one looks; false when it is not drawn.
+// untouched one looks; false when it is not drawn. A print that is not clear outside every item's
+// rectangle (a list view that paints a background while printing) is refused for the rest of the
+// build, with a trace line: the list view then paints itself, as it did before the layer existed.
 bool DrawIconLayer();
 void FreeIconLayer();
 

@@ -77,7 +77,8 @@ extern bool ShellAwaitsSignOut;
 
 // Set when the display changed: the mirror's layout is old, whatever the desktop's items say.
 extern bool MirrorIsStale;
-// True when the mirror no longer matches the desktop (its place, its items or their positions), or
+// True when the mirror no longer matches the desktop (its place, its items, their positions or their
+// pictures as the shell identifies them: a Recycle Bin gone full, an icon the user changed), or
 // MirrorIsStale is set. Reads the desktop again, unless it was read less than DESKTOP_REREAD_MS
 // ago (for the last show: the mirror has covered the desktop since, and quick show and hide
 // cycles stay cheap); call it only before a show.

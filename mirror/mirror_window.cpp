@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/app.h"
 #include "mirror/icon_layer.h"
@@ -12,6 +13,8 @@
 
 HWND MirrorListView;
 WNDPROC SavedListViewProc;
+// The desktop's label font, made for each build whose desktop has one; deleted with the mirror.
+static HFONT MirrorFont;
 
 constexpr DWORD MIRROR_LIST_VIEW_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | LVS_ICON |
                                          LVS_SORTDESCENDING | LVS_SHAREIMAGELISTS | LVS_EDITLABELS |
@@ -43,6 +46,16 @@ static void CreateMirrorListView(HWND mirror) {
       SetWindowLongPtrA(MirrorListView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MirrorListViewProc)));
 }
 
+// The labels take the desktop's own font, so that each lies where the desktop's does; without one
+// the list view keeps the font it made for itself.
+static void CopyDesktopFont() {
+  LOGFONTA font = {};
+  if (!GetDesktopFont(&font)) return;
+  MirrorFont = CreateFontIndirectA(&font);
+  if (MirrorFont != nullptr)
+    SendMessageA(MirrorListView, WM_SETFONT, reinterpret_cast<WPARAM>(MirrorFont), FALSE);
+}
+
 static void CopyDesktopColours() {
   SendMessageA(MirrorListView, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE));
   DWORD_PTR textColour = 0;
@@ -69,13 +82,23 @@ static void CopyDesktopIconSpacing() {
 
 // The records in the order that a list view sorted in descending order takes fastest: ascending
 // by text, equal texts in table order. Each item then goes in front of all the others after one
-// comparison (Wine's list view compares a new item with the items it holds one by one), and equal
-// texts end up in the order that table order gives them.
+// comparison, and equal texts end up in the order that table order gives them. Wine's list view
+// compares a new item with the items it holds one by one, from the first, as lstrcmpW of its own
+// UTF-16 copies, made from our texts in the ANSI code page; Windows documents only that the order
+// follows the texts. So the order is taken with the same comparison of the same copies: lstrcmpA
+// would convert with the thread locale's code page, which differs from the ANSI one under UTF-8.
 static void InsertionOrder(DWORD* order) {
-  for (DWORD i = 0; i < DesktopItemTable.count; ++i) order[i] = i;
-  std::stable_sort(order, order + DesktopItemTable.count, [](DWORD a, DWORD b) {
-    return lstrcmpA(DesktopItemTable.items[a].name, DesktopItemTable.items[b].name) < 0;
-  });
+  static WCHAR names[DESKTOP_ITEM_CAPACITY][DESKTOP_ITEM_NAME_SIZE];
+  for (DWORD i = 0; i < DesktopItemTable.count; ++i) {
+    order[i] = i;
+    const char* name = DesktopItemTable.items[i].name;
+    int length =
+        MultiByteToWideChar(CP_ACP, 0, name, static_cast<int>(strnlen(name, DESKTOP_ITEM_NAME_SIZE - 1)),
+                            names[i], DESKTOP_ITEM_NAME_SIZE - 1);
+    names[i][length] = L'\0';  // 0 when it failed
+  }
+  std::stable_sort(order, order + DesktopItemTable.count,
+                   [](DWORD a, DWORD b) { return lstrcmpW(names[a], names[b]) < 0; });
 }
 
 // Wine's list view lays an icon view out in a grid at its first paint that finds items and drops
@@ -138,6 +161,7 @@ static void OnCreate(HWND mirror) {
   CreateMirrorListView(mirror);
   SendMessageA(MirrorListView, LVM_SETIMAGELIST, LVSIL_NORMAL,
                reinterpret_cast<LPARAM>(DesktopItemTable.imageList));
+  CopyDesktopFont();
   CopyDesktopColours();
   CopyDesktopIconSpacing();
   FillMirrorListView();
@@ -172,6 +196,10 @@ LRESULT CALLBACK MirrorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
       OnDestroy();
       return 0;
+    case WM_NCDESTROY:  // the list view that drew with the font is gone
+      if (MirrorFont != nullptr) DeleteObject(MirrorFont);
+      MirrorFont = nullptr;
+      break;
     case WM_TIMER:
       if (wParam != ICON_LAYER_TIMER) break;
       KillTimer(window, ICON_LAYER_TIMER);

@@ -23,6 +23,9 @@ static volatile LONG RequestSequence = 0;
 // The room the last image list took: a desktop rarely changes between fetches, so the next one
 // usually fits at the first try.
 static volatile LONG LastImageRoom = 0;
+// The desktop list view's font as the last fetch found it (GetDesktopFont).
+static LOGFONTA LastFont;
+static bool LastFontFound = false;
 
 // Room for the image list at the first try: what it took last time, and at least one large icon
 // in 32 bits with its mask for each item (the count is a plain value, asked across processes).
@@ -118,8 +121,14 @@ static void TakeAnswer(const DesktopRequest& request, HIMAGELIST* imageList, DWO
     items[i].y = records[i].y;
     CopyTextWhole(items[i].name, sizeof items[i].name, records[i].name, sizeof records[i].name);
     items[i].image = records[i].image;
+    items[i].shellImage = records[i].shellImage;
   }
   *count = taken;
+  if (header.fontFound == 1) {
+    memcpy(&LastFont, const_cast<const LOGFONTA*>(&header.font), sizeof LastFont);
+    LastFont.lfFaceName[LF_FACESIZE - 1] = '\0';
+    LastFontFound = true;
+  }
   uint32_t room = request.size - request.imageOffset;
   uint32_t imageBytes = header.imageBytes;
   if (imageBytes == 0 || imageBytes > room) return;
@@ -145,6 +154,7 @@ extern "C" BOOL WINAPI GetDeskTopData(HIMAGELIST* imageList, DWORD* count, Deskt
   if (imageList == nullptr || count == nullptr || (items == nullptr && capacity != 0)) return FALSE;
   *imageList = nullptr;
   *count = 0;
+  LastFontFound = false;
   if (ShellOutOfReach()) return FALSE;
   HWND listView = FindDesktopListView();
   if (listView == nullptr) return FALSE;
@@ -164,4 +174,10 @@ extern "C" BOOL WINAPI GetDeskTopData(HIMAGELIST* imageList, DWORD* count, Deskt
     }
     imageRoom = needed;  // once more, with room for the whole image list
   }
+}
+
+extern "C" BOOL WINAPI GetDesktopFont(LOGFONTA* font) {
+  if (font == nullptr || !LastFontFound) return FALSE;
+  *font = LastFont;
+  return TRUE;
 }

@@ -52,8 +52,19 @@ static void FillItem(HWND listView, WNDPROC procedure, int index, DesktopItem& r
   record.y = position.y;
   CopyTextWhole(record.name, sizeof record.name, text, sizeof text);
   record.image = item.iImage;
-  record.reserved = 0;
+  record.shellImage = item.iImage;
   record.listIndex = 0;
+}
+
+// The font the list view draws its labels with; a list view answers WM_GETFONT with the font it
+// was given, or with the one it made for itself.
+static void FillFont(HWND listView, WNDPROC procedure, DesktopSectionHeader& header) {
+  header.fontFound = 0;
+  auto font = reinterpret_cast<HFONT>(CallListView(listView, procedure, WM_GETFONT, 0, 0));
+  LOGFONTA described = {};
+  if (font == nullptr || GetObjectA(font, sizeof described, &described) != sizeof described) return;
+  header.font = described;
+  header.fontFound = 1;
 }
 
 void FillDesktopSection(HWND listView, void* view, size_t viewSize) {
@@ -71,6 +82,7 @@ void FillDesktopSection(HWND listView, void* view, size_t viewSize) {
   if (count > header->capacity) count = header->capacity;
   for (uint32_t i = 0; i < count; ++i) FillItem(listView, procedure, static_cast<int>(i), records[i]);
   header->count = count;
+  FillFont(listView, procedure, *header);
 
   auto images =
       reinterpret_cast<HIMAGELIST>(CallListView(listView, procedure, LVM_GETIMAGELIST, LVSIL_NORMAL, 0));

@@ -12,7 +12,9 @@
 
 #include "hooklib/vmh.h"
 
-constexpr uint32_t DESKTOP_SECTION_MAGIC = 0x31484D56;  // "VMH1"
+// "VMH2": the header carries the list view's font. A library of the first layout ("VMH1") still
+// loaded in the shell refuses the request at once, and the fetch fails instead of misreading it.
+constexpr uint32_t DESKTOP_SECTION_MAGIC = 0x32484D56;
 constexpr int DESKTOP_SECTION_NAME_SIZE = 64;
 constexpr uint32_t MAX_SECTION_RECORDS = 65536;  // more than any desktop holds
 
@@ -26,9 +28,11 @@ struct DesktopSectionHeader {
   uint32_t imageBytes;   // bytes of the image list stream, 0 when there is none or it did not fit
   uint32_t imageNeeded;  // bytes the whole stream takes (more than the room: ask again with more)
   uint32_t filled;       // 1 once the shell's side is done
+  uint32_t fontFound;    // 1 when font holds the font the list view draws its labels with
+  LOGFONTA font;
 };
 
-static_assert(sizeof(DesktopSectionHeader) == 32, "section header layout");
+static_assert(sizeof(DesktopSectionHeader) == 96, "section header layout");
 
 inline size_t DesktopSectionImageOffset(uint32_t capacity) {
   size_t end = sizeof(DesktopSectionHeader) + static_cast<size_t>(capacity) * sizeof(DesktopItem);

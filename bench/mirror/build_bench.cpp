@@ -25,7 +25,7 @@ static void DestroyMirror() {
 }
 
 struct BuildParts {
-  Samples fetch, overlay, arrow, checks, create, capture, fill, rest, layer;
+  Samples fetch, overlay, arrow, checks, create, capture, fill, rest, layer, comparisons;
 };
 
 // The overlay's own pieces over the table now held: loading the arrow, and the look for a
@@ -68,6 +68,7 @@ static void TimedBuildSteps(BuildParts& parts) {
   parts.rest.Add(create - capture - picture - fill);
   parts.layer.Add(MillisecondsOf(DrawIconLayer));  // before the build's own timer draws it
   TimedOverlayPieces(parts);
+  parts.comparisons.Add(FillComparisonsPerItem());
   Pump(SETTLE_MS);
 }
 
@@ -97,6 +98,8 @@ void MeasureBuild(int width, int height, int count) {
   Row("build_window_ms_" + tag, "  part: CreateMirror after the fetch", parts.create, "ms");
   Row("build_capture_ms_" + tag, "    of which screen copy", parts.capture, "ms");
   Row("build_fill_ms_" + tag, "    of which list-view fill (insertions and positions)", parts.fill, "ms");
+  Row("build_fill_comparisons_" + tag, "    list-view text comparisons per inserted item", parts.comparisons,
+      "cmp");
   Row("build_window_rest_ms_" + tag, "    of which the rest (window, list view, showing and parking)",
       parts.rest, "ms");
   Row("build_layer_ms_" + tag, "  after the build: drawing the icon layer", parts.layer, "ms");

@@ -34,5 +34,8 @@ std::string DesktopLabel(int width, int height, int count);
 void MeasureShowAndHide(int width, int height, int count, bool bothModes);
 // Paints of a bare list view holding the mirror's items over the mirror's rectangle, in ms.
 Samples MeasureBareListViewPaint();
+// The text comparisons the list view makes per item while FillMirrorListView fills it again (the
+// first item makes none); -1 when they cannot be counted.
+double FillComparisonsPerItem();
 // CreateMirror and IDM_REFRESH with their parts, on the present desktop of count items.
 void MeasureBuild(int width, int height, int count);

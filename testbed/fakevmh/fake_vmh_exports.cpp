@@ -55,6 +55,10 @@ int WINAPI Dprint(const char* text) {
   return 1;
 }
 
+// The fake's desktop draws with a list view's own font; not recorded, as it asks nothing of the
+// library's state.
+BOOL WINAPI GetDesktopFont(LOGFONTA*) { return FALSE; }
+
 // The input goes on as posted, without the user's modifiers.
 BOOL WINAPI PostDesktopInput(HWND listView, UINT message, WPARAM wParam, LPARAM lParam) {
   return listView != nullptr && PostMessageA(listView, message, wParam, lParam);

@@ -46,12 +46,21 @@ std::string RemoteListView::Text(int item, LPARAM* lParam, int* image) const {
   return text;
 }
 
-RECT RemoteListView::IconRect(int item) const {
-  RECT rect = {LVIR_ICON, 0, 0, 0};
+RECT RemoteListView::IconRect(int item, int part) const {
+  RECT rect = {part, 0, 0, 0};
   WriteProcessMemory(process_, block_, &rect, sizeof rect, nullptr);
   SendMessageA(listView_, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(block_));
   ReadProcessMemory(process_, block_, &rect, sizeof rect, nullptr);
   return rect;
+}
+
+bool RemoteListView::SetImage(int item, int image) const {
+  LVITEMA request = {};
+  request.mask = LVIF_IMAGE;
+  request.iItem = item;
+  request.iImage = image;
+  return WriteProcessMemory(process_, block_, &request, sizeof request, nullptr) &&
+         SendMessageA(listView_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(block_)) != 0;
 }
 
 }  // namespace testbed

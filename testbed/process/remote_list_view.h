@@ -21,8 +21,10 @@ class RemoteListView {
   POINT Position(int item) const;
   // The item's text, with its lParam and image index when asked for.
   std::string Text(int item, LPARAM* lParam, int* image = nullptr) const;
-  // The item's icon rectangle in the list view's client coordinates.
-  RECT IconRect(int item) const;
+  // The item's icon rectangle (or another LVIR_ part) in the list view's client coordinates.
+  RECT IconRect(int item, int part = LVIR_ICON) const;
+  // Gives the item another picture of the list view's image list.
+  bool SetImage(int item, int image) const;
 
  private:
   HWND listView_;

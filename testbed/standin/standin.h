@@ -23,6 +23,7 @@ struct StandinConfig {
   bool launch = false;        // /launch: a double click really opens the item
   int lateSpacingMs = 0;      // /latespacing:MS, the spacing messages are answered this late
   std::string library;        // /library:PATH, a library the desktop's process holds from the start
+  int labelFontHeight = 0;    // /labelfont:PX, the labels' font is this many pixels high
 };
 
 extern StandinConfig Config;

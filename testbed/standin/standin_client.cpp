@@ -100,6 +100,7 @@ bool StandinDesktop::Launch() {
   if (options_.launch) command += " /launch";
   if (options_.lateSpacingMs > 0) command += " /latespacing:" + std::to_string(options_.lateSpacingMs);
   if (!options_.library.empty()) command += " \"/library:" + options_.library + "\"";
+  if (options_.labelFontHeight > 0) command += " /labelfont:" + std::to_string(options_.labelFontHeight);
   char line[COMMAND_LINE_SIZE];
   if (command.size() >= sizeof line) return false;
   strcpy(line, command.c_str());

@@ -22,6 +22,7 @@ struct StandinOptions {
   bool launch = false;         // a double click really opens the item's file
   int lateSpacingMs = 0;       // the spacing messages, sent from another process, answered this late
   std::string library;         // a library (path) that the desktop's process loads at start and keeps
+  int labelFontHeight = 0;     // the labels' font this many pixels high; 0: the list view's own
 };
 
 class StandinDesktop {

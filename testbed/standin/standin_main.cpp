@@ -2,7 +2,7 @@
 // items it is told, points the shell-folder registry values at it, shows the items in an icon view
 // at their positions under "Progman" (or "WorkerW"), and reports to the client that started it.
 //   standin.exe /items:FILE /folder:DIR [/common:DIR] [/size:WxH] [/images:N] [/workerw] [/innerworkerw]
-//               [/launch] [/latespacing:MS] [/library:PATH] [/shared:NAME]
+//               [/launch] [/latespacing:MS] [/library:PATH] [/labelfont:PX] [/shared:NAME]
 #include <cstdlib>
 #include <cstring>
 
@@ -39,6 +39,8 @@ static bool TakeArgument(const char* argument) {
     return sscanf(value, "%d", &Config.imageCount) == 1;
   else if (name == "/latespacing")
     return sscanf(value, "%d", &Config.lateSpacingMs) == 1;
+  else if (name == "/labelfont")
+    return sscanf(value, "%d", &Config.labelFontHeight) == 1;
   else
     return false;
   return true;

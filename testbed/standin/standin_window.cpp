@@ -24,6 +24,7 @@ HWND DefViewWindow = nullptr;
 HWND ListViewWindow = nullptr;
 static WNDPROC OriginalListViewProc = nullptr;
 static HHOOK ActivationHook = nullptr;
+static HFONT LabelFont = nullptr;  // /labelfont
 
 static bool IsTopLevelDesktop(HWND window) {
   return window != nullptr && (window == ProgmanWindow || window == WorkerWWindow);
@@ -178,7 +179,14 @@ bool CreateDesktopWindows(HIMAGELIST images) {
                        ? nullptr
                        : CreateWindowExA(0, WC_LISTVIEWA, LIST_VIEW_TITLE, LIST_VIEW_STYLE, 0, 0, width,
                                          height, DefViewWindow, nullptr, instance, nullptr);
-  if (ListViewWindow == nullptr || !FillListView(images)) return false;
+  if (ListViewWindow == nullptr) return false;
+  LOGFONTA font = {};
+  if (Config.labelFontHeight > 0 && SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0)) {
+    font.lfHeight = -Config.labelFontHeight;  // the icon title font, larger
+    LabelFont = CreateFontIndirectA(&font);
+    SendMessageA(ListViewWindow, WM_SETFONT, reinterpret_cast<WPARAM>(LabelFont), FALSE);
+  }
+  if (!FillListView(images)) return false;
   OriginalListViewProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(ListViewWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListViewSubclassProc)));
   // With the view under WorkerW, Progman stays hidden behind it, as on such desktops.
@@ -214,6 +222,8 @@ bool PlaceItems() {
 
 void DestroyDesktopWindows() {
   if (ProgmanWindow != nullptr && IsWindow(ProgmanWindow)) DestroyWindow(ProgmanWindow);
+  if (LabelFont != nullptr) DeleteObject(LabelFont);
+  LabelFont = nullptr;
   if (ActivationHook != nullptr) UnhookWindowsHookEx(ActivationHook);
   ActivationHook = nullptr;
 }

@@ -397,27 +397,32 @@ static LRESULT CALLBACK OwnTitleBarProc(HWND window, UINT message, WPARAM wParam
 
 // Over a borderless window on the whole monitor a trigger keeps quiet, the tray icon does not;
 // a captioned, sizable window on the whole monitor and a smaller borderless one keep nothing quiet.
+// A trigger that hides (or toggles a shown mirror) hides it over any window.
 TEST_F(MainWindowTest, OnlyAFullScreenProgramInFrontKeepsTheTriggersQuiet) {
   WNDCLASSA windowClass = {0,       OwnTitleBarProc, 0,       0,       AppInstance,
                            nullptr, nullptr,         nullptr, nullptr, "Front"};
   RegisterClassA(&windowClass);
+  Settings.KillFocus = 0;  // the mirror stays shown behind the window that takes the foreground
   const WPARAM trigger = MAKEWPARAM(IDM_TOGGLE_MIRROR, TRIGGER_REQUEST_SOURCE);
-  // The window's style and the divisor of the monitor's size it has; the request; whether it shows.
-  const std::tuple<DWORD, int, WPARAM, LONG> cases[] = {{WS_POPUP, 1, trigger, 0},
-                                                        {WS_OVERLAPPEDWINDOW, 1, trigger, 1},
-                                                        {WS_POPUP, 2, trigger, 1},
-                                                        {WS_POPUP, 1, IDM_TOGGLE_MIRROR, 1}};
-  for (const auto& [style, divisor, request, shown] : cases) {
+  // The window's style and the divisor of the monitor's size it has; the mirror's state before; the
+  // request; whether it is shown after.
+  const std::tuple<DWORD, int, LONG, WPARAM, LPARAM, LONG> cases[] = {
+      {WS_POPUP, 1, 0, trigger, MIRROR_SHOW, 0}, {WS_OVERLAPPEDWINDOW, 1, 0, trigger, MIRROR_SHOW, 1},
+      {WS_POPUP, 2, 0, trigger, MIRROR_SHOW, 1}, {WS_POPUP, 1, 0, IDM_TOGGLE_MIRROR, MIRROR_SHOW, 1},
+      {WS_POPUP, 1, 1, trigger, MIRROR_HIDE, 0}, {WS_POPUP, 1, 1, trigger, MIRROR_TOGGLE, 0}};
+  for (const auto& [style, divisor, before, request, action, shown] : cases) {
     SCOPED_TRACE(style);
+    if (before == 1) Command(IDM_TOGGLE_MIRROR, MIRROR_SHOW);
     HWND front = CreateWindowExA(
         0, windowClass.lpszClassName, "", style | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN) / divisor,
         GetSystemMetrics(SM_CYSCREEN) / divisor, nullptr, nullptr, AppInstance, nullptr);
     SetForegroundWindow(front);
     ASSERT_EQ(front, GetForegroundWindow());
+    ASSERT_EQ(before, IsMirrorVisible);
     FakeVmh::ClearCalls();
-    Command(request, MIRROR_SHOW);
-    EXPECT_EQ(shown, IsMirrorVisible) << divisor << " " << request;
-    EXPECT_EQ(shown == 0, FakeVmh::Traces().at(0) == "==全画面のため無視==\r\n");
+    Command(request, action);
+    EXPECT_EQ(shown, IsMirrorVisible) << divisor << " " << request << " " << action;
+    EXPECT_EQ(shown == before, FakeVmh::Traces().at(0) == "==全画面のため無視==\r\n");
     Command(MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
     DestroyWindow(front);
   }

@@ -1,6 +1,6 @@
 // What the mirror shows equals what its list view would draw by itself over the same darkened
 // snapshot: after a show, a click, a Ctrl+click and a hover, over the stand-in desktop read by the
-// real hook library (shortcuts get their arrow).
+// real hook library (shortcuts get their arrow), whose labels have a font of their own.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -10,9 +10,11 @@
 #include <functional>
 
 #include "app/app.h"
+#include "mirror/icon_layer.h"
 #include "mirror/mirror.h"
 #include "mirror/pixel_strip.h"
 #include "settings/settings.h"
+#include "testbed/process/remote_list_view.h"
 #include "testbed/recorder/pump.h"
 #include "testbed/standin/standin_client.h"
 #include "testbed/userinput/user_input.h"
@@ -25,6 +27,7 @@ constexpr int CLICK_INSIDE = 10;       // a click this far inside an item's corn
 constexpr int ITEMS = 12;
 constexpr int COLUMNS = 4;
 constexpr int FIRST_X = 60, FIRST_Y = 60, STEP_X = 110, STEP_Y = 90;
+constexpr int LABEL_FONT_HEIGHT = 18;  // pixels; a list view's own font is smaller
 
 class ShownPicture : public ::testing::Test {
  protected:
@@ -43,7 +46,10 @@ class ShownPicture : public ::testing::Test {
                        STANDIN_OWN_IMAGE,
                        names[i % COLUMNS] + std::to_string(i) + (kind == STANDIN_FILE ? ".txt" : "")});
     }
-    ASSERT_TRUE(desktop_.Start(items));
+    StandinOptions options;
+    options.labelFontHeight = LABEL_FONT_HEIGHT;
+    ASSERT_TRUE(desktop_.Start(items, options));
+    LookUpDesktopHandles();  // this test's desktop
     ASSERT_EQ(1, CreateMirror(nullptr));
     ASSERT_EQ(static_cast<DWORD>(ITEMS), DesktopItemTable.count);
   }
@@ -132,4 +138,48 @@ TEST_F(ShownPicture, EqualsTheListViewsOwnPaintAfterAShowAClickACtrlClickAndAHov
     ASSERT_TRUE(testbed::WaitUntil(step.done, STEP_TIMEOUT_MS));
     EXPECT_LE(DifferenceFromOwnPaint(), ALLOWED_DIFFERENCE);
   }
+}
+
+TEST_F(ShownPicture, LabelsLieWhereTheDesktopsDoInItsFont) {
+  testbed::RemoteListView desktop(desktop_.ListView(), desktop_.ProcessId());
+  for (DWORD record = 0; record < DesktopItemTable.count; ++record) {
+    RECT copy = {LVIR_LABEL, 0, 0, 0};
+    SendMessageA(MirrorListView, LVM_GETITEMRECT, ItemOf(record), reinterpret_cast<LPARAM>(&copy));
+    RECT real = desktop.IconRect(static_cast<int>(record), LVIR_LABEL);
+    EXPECT_TRUE(EqualRect(&real, &copy)) << record << ": " << real.bottom << " against " << copy.bottom;
+  }
+}
+
+// Windows' list view may paint a background while printing, as this one does.
+static WNDPROC PrintingProcBefore;
+static LRESULT CALLBACK BackgroundWhilePrinting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PRINTCLIENT) SendMessageA(window, WM_ERASEBKGND, wParam, 0);
+  return CallWindowProcA(PrintingProcBefore, window, message, wParam, lParam);
+}
+
+TEST_F(ShownPicture, EqualsTheListViewsOwnPaintWhenItPrintsABackground) {
+  PrintingProcBefore = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(MirrorListView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BackgroundWhilePrinting)));
+  EXPECT_FALSE(DrawIconLayer());
+  EXPECT_TRUE(IconLayer.refused);
+  // The screen under the items changes after the build: the show must picture it as it is now.
+  HWND cover =
+      CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "Static", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                      DesktopRect.left, DesktopRect.top, FIRST_X + COLUMNS * STEP_X, FIRST_Y + 3 * STEP_Y,
+                      nullptr, nullptr, nullptr, nullptr);
+  UpdateWindow(cover);
+  ShowMirror();
+  ASSERT_TRUE(testbed::WaitUntil([] { return IsSelected(0) && Painted(); }, STEP_TIMEOUT_MS));
+  EXPECT_LE(DifferenceFromOwnPaint(), ALLOWED_DIFFERENCE);
+  DestroyWindow(cover);
+}
+
+TEST_F(ShownPicture, AnItemWhosePictureChangedIsNoticedBeforeTheShow) {
+  testbed::RemoteListView desktop(desktop_.ListView(), desktop_.ProcessId());
+  LPARAM ignored = 0;
+  int other = -1;
+  desktop.Text(1, &ignored, &other);
+  ASSERT_FALSE(DesktopChangedSinceBuild());
+  ASSERT_TRUE(desktop.SetImage(0, other));
+  EXPECT_TRUE(testbed::WaitUntil(DesktopChangedSinceBuild, STEP_TIMEOUT_MS));  // at its next reading
 }

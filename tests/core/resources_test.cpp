@@ -80,7 +80,7 @@ TEST(Resources, ManifestSelectsCommonControlsVersion6) {
 
 TEST(Resources, ManifestMakesTheProgramDpiAware) { EXPECT_TRUE(IsProcessDPIAware()); }
 
-// Japanese texts need the Japanese interface language and code page 932 together; the double-press
+// Japanese texts need the Japanese interface language and code page 932 or UTF-8 together; the double-press
 // key of a first start is Non-convert on a Japanese keyboard only.
 TEST(Resources, LanguageAndFirstStartKeyFollowTheSystem) {
   const LANGID japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN);
@@ -88,6 +88,7 @@ TEST(Resources, LanguageAndFirstStartKeyFollowTheSystem) {
   // The user's language, the ANSI code page and the keyboard; the interface and the first key.
   const std::tuple<LANGID, UINT, int, LANGID, DWORD> systems[] = {
       {japanese, 932, JAPANESE_KEYBOARD_TYPE, JAPANESE_UI, VK_NONCONVERT},
+      {japanese, 65001, JAPANESE_KEYBOARD_TYPE, JAPANESE_UI, VK_NONCONVERT},
       {japanese, 1252, 4, ENGLISH_UI, VK_CONTROL},
       {english, 932, JAPANESE_KEYBOARD_TYPE, ENGLISH_UI, VK_NONCONVERT},
       {english, 1252, 8, ENGLISH_UI, VK_CONTROL}};

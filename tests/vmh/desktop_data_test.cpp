@@ -14,6 +14,7 @@
 #include "testbed/standin/standin_client.h"
 #include "testbed/standin/standin_icons.h"
 #include "tests/vmh/image_pixels.h"
+#include "vmh/ansi_text.h"
 
 constexpr DWORD TABLE_CAPACITY = 1024;
 constexpr LONG UNTOUCHED = 0x5A5A5A5A;
@@ -160,6 +161,13 @@ TEST(DesktopDataNames, LongNamesAreCutAtACharacterBoundary) {
   ASSERT_EQ(2u, table.count);
   EXPECT_EQ(ascii.substr(0, 127), table.items[0].name);
   EXPECT_EQ(kanji.substr(0, 126), table.items[1].name);  // the 64th 表 would not fit whole
+}
+
+// Under the UTF-8 code page a name is cut before a sequence that would not fit whole.
+TEST(DesktopDataNames, UnderUtf8NamesAreCutBeforeASequence) {
+  char cut[5] = "";
+  CopyTextWhole(cut, sizeof cut, "\xE3\x81\x82\xE3\x81\x82", 6, CP_UTF8);  // あ twice
+  EXPECT_STREQ("\xE3\x81\x82", cut);  // (in code page 932 the bytes pair up otherwise)
 }
 
 TEST(DesktopDataNames, ImageIndexOutsideTheListIsReportedAsItIs) {
