@@ -238,6 +238,20 @@ class VelmoOverShellDesktop : public ::testing::Test {
            SelectionOf(shellList_, shell_.Id()) == SelectionOf(mirrorList_, velmo_.Id());
   }
 
+  // Keys go to the mirror once it is in front with the focus in its list view and nothing holds the
+  // mouse (after a menu of the shell's, Wine gives the focus back late, and a modifier pressed before
+  // that is set back to the X keyboard's state).
+  bool WaitForKeys() const {
+    return testbed::WaitUntil(
+        [&] {
+          GUITHREADINFO thread = {sizeof thread, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+          return GetForegroundWindow() == mirror_ &&
+                 GetGUIThreadInfo(GetWindowThreadProcessId(mirror_, nullptr), &thread) &&
+                 thread.hwndFocus == mirrorList_ && thread.hwndCapture == nullptr;
+        },
+        WAIT_MS);
+  }
+
   // Waits until the shell's context menu shows; true when it came in front of the mirror.
   bool ShellMenuInFrontOfMirror(HWND* menu) const {
     if (!testbed::WaitUntil(
@@ -349,6 +363,7 @@ TEST_F(VelmoOverShellDesktop, MenuKeyAndShiftF10OpenTheShellsContextMenuInFrontO
   testbed::ClickAt(OnMirrorIcon(SAMPLE_JAPANESE_TEXT), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   for (WORD modifier : {WORD{0}, WORD{VK_SHIFT}}) {
     SCOPED_TRACE(modifier == 0 ? "menu key" : "Shift+F10");
+    ASSERT_TRUE(WaitForKeys());
     if (modifier != 0) testbed::SendKey(modifier, false);
     testbed::PressKey(modifier == 0 ? VK_APPS : VK_F10);
     if (modifier != 0) testbed::SendKey(modifier, true);
