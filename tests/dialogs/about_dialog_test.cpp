@@ -70,7 +70,7 @@ TEST_F(AboutDialog, CommandsWithANotificationCodeDoNothing) {
 
 TEST_F(AboutDialog, ASecondAboutRequestOnlyRaisesTheOpenDialogAndAfterClosingANewOneOpens) {
   WithAboutDialog([&](HWND dialog) {
-    HWND cover = CoverWindow();
+    HWND cover = CoverWindow(dialog);
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); })) << "covered";
     PostMessageA(owner_, WM_COMMAND, IDM_ABOUT, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(dialog, cover); }));

@@ -97,8 +97,14 @@ bool IsAbove(HWND window, HWND other) {
   return false;
 }
 
-HWND CoverWindow() {
+HWND CoverWindow(HWND dialog) {
   constexpr int COVER_WIDTH = 1000, COVER_HEIGHT = 700;
+  // The dialog's activation raises it: the cover comes once that is over.
+  WaitUntil([&] {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndActive == dialog;
+  });
   HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP, 0, 0, COVER_WIDTH, COVER_HEIGHT, nullptr,
                                nullptr, GetModuleHandleA(nullptr), nullptr);
   SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);

@@ -42,8 +42,8 @@ int CountDialogs(const char* title);
 bool IsAbove(HWND window, HWND other);
 // A window laid over everything, without activation, as another program's window would be. It
 // belongs to the calling thread (made from the driving thread, it leaves the dialog's own thread
-// alone); the caller destroys it.
-HWND CoverWindow();
+// alone); the caller destroys it. It comes once the dialog has been activated.
+HWND CoverWindow(HWND dialog);
 
 // Records the key-downs that reach this thread's windows through the message queue.
 class KeyDownRecorder {

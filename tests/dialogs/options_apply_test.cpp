@@ -192,7 +192,7 @@ using OptionsDialogCommands = DialogTest;
 
 TEST_F(OptionsDialogCommands, ASecondOptionsRequestOnlyRaisesTheOpenDialog) {
   WithOptionsDialog([&](HWND dialog) {
-    HWND cover = CoverWindow();
+    HWND cover = CoverWindow(dialog);
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); })) << "covered";
     PostMessageA(owner_, WM_COMMAND, IDM_OPTIONS, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(dialog, cover); }));
