@@ -381,8 +381,10 @@ TEST_F(VelmoOverShellDesktop, KeysAndClicksOnTheParkedMirrorReachNothing) {
   ASSERT_TRUE(ShowMirror());
   testbed::ClickAt(OnMirrorIcon(SAMPLE_ASCII_TEXT), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   ASSERT_TRUE(testbed::WaitUntil([&] { return SameSelections(); }, WAIT_MS));
+  // The hide ends by giving the foreground away from the mirror; only then is it given back here.
   PostMessageA(mainWindow_, WM_COMMAND, MIRROR_REQUEST_WPARAM, MIRROR_HIDE);
-  ASSERT_TRUE(testbed::WaitUntil([&] { return !MirrorShown(); }, WAIT_MS));
+  ASSERT_TRUE(
+      testbed::WaitUntil([&] { return !MirrorShown() && GetForegroundWindow() != mirror_; }, WAIT_MS));
   SetForegroundWindow(mirror_);
   ASSERT_TRUE(testbed::WaitUntil([&] { return GetForegroundWindow() == mirror_; }, WAIT_MS));
   std::set<std::string> shell = SelectionOf(shellList_, shell_.Id());
