@@ -1,5 +1,7 @@
 #include "testbed/process/child_process.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -95,6 +97,18 @@ void CloseWindowsOf(DWORD processId) {
   WindowSearch search{processId, {}};
   EnumWindows(&CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
   for (HWND window : search.windows) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+bool ProcessHasModule(DWORD processId, const std::string& path) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  MODULEENTRY32 module = {};
+  module.dwSize = sizeof module;
+  bool found = false;
+  for (BOOL more = Module32First(snapshot, &module); more && !found; more = Module32Next(snapshot, &module))
+    found = lstrcmpiA(module.szExePath, path.c_str()) == 0;
+  CloseHandle(snapshot);
+  return found;
 }
 
 }  // namespace testbed

@@ -46,4 +46,7 @@ bool CreateTestProcess(const char* application, char* commandLine, bool inheritH
 // Posts WM_CLOSE to every top-level window of the process.
 void CloseWindowsOf(DWORD processId);
 
+// True when the process has loaded a module whose path is path (compared without case).
+bool ProcessHasModule(DWORD processId, const std::string& path);
+
 }  // namespace testbed

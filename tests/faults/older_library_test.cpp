@@ -3,18 +3,17 @@
 // the user that signing out finishes the update, and tells it again instead of showing an empty copy.
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 #include "app/app.h"
 #include "mirror/mirror.h"
 #include "testbed/process/binary_path.h"
+#include "testbed/process/child_process.h"
 #include "testbed/process/find_window.h"
 #include "testbed/recorder/pump.h"
 #include "tests/faults/program_over_standin.h"
@@ -32,27 +31,14 @@ static std::string OlderLibrary() {
   std::string folder = std::string(temp) + "velmo-older-library";
   CreateDirectoryA(folder.c_str(), nullptr);
   std::ifstream in(testbed::BinaryPath("vmh.dll"), std::ios::binary);
-  std::vector<char> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::string bytes(image.begin(), image.end());
-  size_t id = bytes.find(BUILD_ID_SIGNATURE);
+  std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  size_t id = image.find(BUILD_ID_SIGNATURE);
   if (id == std::string::npos) return std::string();
   image[id + sizeof BUILD_ID_SIGNATURE - 1] ^= 1;  // the first byte of the GUID after it
   std::string path = folder + "\\vmh.dll";
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(image.data(), static_cast<std::streamsize>(image.size()));
+  out << image;
   return out.good() ? path : std::string();
-}
-
-static bool ProcessHasModule(DWORD processId, const std::string& path) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  MODULEENTRY32 module = {};
-  module.dwSize = sizeof module;
-  bool found = false;
-  for (BOOL more = Module32First(snapshot, &module); more && !found; more = Module32Next(snapshot, &module))
-    found = lstrcmpiA(module.szExePath, path.c_str()) == 0;
-  CloseHandle(snapshot);
-  return found;
 }
 
 class OlderLibraryInTheShell : public ProgramOverStandin {
@@ -95,7 +81,7 @@ TEST_F(OlderLibraryInTheShell, VelmoHooksNothingAndSaysThatSigningOutFinishesThe
   ASSERT_NE(nullptr, notice) << "the user is told at the start";
   EXPECT_NE(std::string::npos, TextOf(notice).find("vmh.dll")) << TextOf(notice);
   EXPECT_EQ(0, SendMessageA(ListOf(mirror_), LVM_GETITEMCOUNT, 0, 0)) << "nothing was read from the shell";
-  EXPECT_FALSE(ProcessHasModule(desktop_.ProcessId(), testbed::BinaryPath("vmh.dll")));
+  EXPECT_FALSE(testbed::ProcessHasModule(desktop_.ProcessId(), testbed::BinaryPath("vmh.dll")));
   Close(notice);
 
   // A request to show tells the user again, and shows no copy.
@@ -103,7 +89,7 @@ TEST_F(OlderLibraryInTheShell, VelmoHooksNothingAndSaysThatSigningOutFinishesThe
   notice = WaitForNotice();
   ASSERT_NE(nullptr, notice) << "a show request tells the user again";
   EXPECT_FALSE(MirrorOverTheDesktop());
-  EXPECT_FALSE(ProcessHasModule(desktop_.ProcessId(), testbed::BinaryPath("vmh.dll")));
+  EXPECT_FALSE(testbed::ProcessHasModule(desktop_.ProcessId(), testbed::BinaryPath("vmh.dll")));
   EXPECT_TRUE(velmo_.IsRunning());
   Close(notice);
 }

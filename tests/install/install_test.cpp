@@ -135,7 +135,7 @@ class Installer : public ::testing::Test {
     ASSERT_NE(nullptr,
               testbed::WaitForWindow(MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, START_TIMEOUT_MS, velmo_.Id()));
     EXPECT_TRUE(testbed::WaitUntil([this] { return TrayIconAdded(); }, START_TIMEOUT_MS));
-    EXPECT_TRUE(ProcessHasModule(desktop_.ProcessId(), InstalledFile("vmh.dll")));
+    EXPECT_TRUE(testbed::ProcessHasModule(desktop_.ProcessId(), InstalledFile("vmh.dll")));
   }
 
   bool TrayIconAdded() const {

@@ -124,18 +124,6 @@ std::string FixedFileVersion(const std::string& path) {
          std::to_string(LOWORD(fixed->dwFileVersionMS));
 }
 
-bool ProcessHasModule(DWORD processId, const std::string& path) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  MODULEENTRY32 module = {};
-  module.dwSize = sizeof module;
-  bool found = false;
-  for (BOOL more = Module32First(snapshot, &module); more && !found; more = Module32Next(snapshot, &module))
-    found = lstrcmpiA(module.szExePath, path.c_str()) == 0;
-  CloseHandle(snapshot);
-  return found;
-}
-
 bool ProcessRunning(const char* exeName) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return false;

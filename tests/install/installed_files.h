@@ -31,8 +31,6 @@ bool SetLastWriteTime(const std::string& path, unsigned long long time);
 // "MAJOR.MINOR" of the binary's fixed file version; empty when it has none.
 std::string FixedFileVersion(const std::string& path);
 
-// True when the process has loaded a module whose path is path (compared without case).
-bool ProcessHasModule(DWORD processId, const std::string& path);
 // True when a process runs whose program file is named exeName (compared without case).
 bool ProcessRunning(const char* exeName);
 
