@@ -29,8 +29,10 @@ class UrlRecorder {
   // Everything opened so far, oldest first.
   std::vector<OpenedTarget> Opened() const;
 
-  // Waits until at least count targets were opened or the time is up, and returns them all.
-  std::vector<OpenedTarget> WaitForOpened(size_t count, DWORD timeoutMs = 5000) const;
+  // Waits until at least count targets were opened or the time is up, and returns them all. Each
+  // opening starts a new process: on a loaded machine one has been seen unrecorded after 5 s.
+  static constexpr DWORD OPEN_TIMEOUT_MS = 15000;
+  std::vector<OpenedTarget> WaitForOpened(size_t count, DWORD timeoutMs = OPEN_TIMEOUT_MS) const;
 
  private:
   struct SavedHandler {

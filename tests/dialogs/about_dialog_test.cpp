@@ -69,13 +69,13 @@ TEST_F(AboutDialog, CommandsWithANotificationCodeDoNothing) {
 }
 
 TEST_F(AboutDialog, ASecondAboutRequestOnlyRaisesTheOpenDialogAndAfterClosingANewOneOpens) {
+  RaiseRecorder raises;
+  ASSERT_TRUE(raises.Installed());
   WithAboutDialog([&](HWND dialog) {
-    HWND cover = CoverWindow(dialog);
-    EXPECT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); })) << "covered";
+    int shown = raises.RaisesOf(dialog);
     PostMessageA(owner_, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_TRUE(WaitUntil([&] { return IsAbove(dialog, cover); }));
+    EXPECT_TRUE(WaitUntil([&] { return raises.RaisesOf(dialog) > shown; }));
     EXPECT_EQ(CountDialogs(ABOUT_TITLE), 1);
-    DestroyWindow(cover);
   });
   EXPECT_EQ(AboutDialogWindow, nullptr);
 

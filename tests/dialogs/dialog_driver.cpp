@@ -1,5 +1,6 @@
 #include "tests/dialogs/dialog_driver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -90,25 +91,34 @@ int CountDialogs(const char* title) {
   return search.second;
 }
 
-bool IsAbove(HWND window, HWND other) {
-  for (HWND above = GetWindow(other, GW_HWNDPREV); above != nullptr; above = GetWindow(above, GW_HWNDPREV)) {
-    if (above == window) return true;
-  }
-  return false;
+static std::mutex RaiseLock;
+static std::vector<HWND> RaisedWindows;
+
+RaiseRecorder::RaiseRecorder() {
+  std::lock_guard<std::mutex> lock(RaiseLock);
+  RaisedWindows.clear();
+  hook_ = SetWindowsHookExA(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
 }
 
-HWND CoverWindow(HWND dialog) {
-  constexpr int COVER_WIDTH = 1000, COVER_HEIGHT = 700;
-  // The dialog's activation raises it: the cover comes once that is over.
-  WaitUntil([&] {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndActive == dialog;
-  });
-  HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP, 0, 0, COVER_WIDTH, COVER_HEIGHT, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
-  SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  return cover;
+RaiseRecorder::~RaiseRecorder() {
+  if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+}
+
+LRESULT CALLBACK RaiseRecorder::Hook(int code, WPARAM wParam, LPARAM lParam) {
+  const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && message->message == WM_WINDOWPOSCHANGING) {
+    const WINDOWPOS* place = reinterpret_cast<const WINDOWPOS*>(message->lParam);
+    if ((place->flags & SWP_NOZORDER) == 0 && place->hwndInsertAfter == HWND_TOP) {
+      std::lock_guard<std::mutex> lock(RaiseLock);
+      RaisedWindows.push_back(message->hwnd);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+int RaiseRecorder::RaisesOf(HWND window) const {
+  std::lock_guard<std::mutex> lock(RaiseLock);
+  return static_cast<int>(std::count(RaisedWindows.begin(), RaisedWindows.end(), window));
 }
 
 static std::mutex RecorderLock;

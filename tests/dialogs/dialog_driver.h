@@ -38,12 +38,23 @@ std::string WindowText(HWND window);
 // Top-level dialogs of this process with this title.
 int CountDialogs(const char* title);
 
-// True when window lies above other in the z-order.
-bool IsAbove(HWND window, HWND other);
-// A window laid over everything, without activation, as another program's window would be. It
-// belongs to the calling thread (made from the driving thread, it leaves the dialog's own thread
-// alone); the caller destroys it. It comes once the dialog has been activated.
-HWND CoverWindow(HWND dialog);
+// Counts the requests to bring a window of this thread to the top (SetWindowPos with HWND_TOP, as
+// BringWindowToTop makes them). The z-order alone cannot tell who raised a dialog: Wine raises a
+// newly shown dialog once more, some time later, without a message to it.
+class RaiseRecorder {
+ public:
+  RaiseRecorder();
+  ~RaiseRecorder();
+  RaiseRecorder(const RaiseRecorder&) = delete;
+  RaiseRecorder& operator=(const RaiseRecorder&) = delete;
+
+  bool Installed() const { return hook_ != nullptr; }
+  int RaisesOf(HWND window) const;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+  HHOOK hook_;
+};
 
 // Records the key-downs that reach this thread's windows through the message queue.
 class KeyDownRecorder {

@@ -191,13 +191,13 @@ TEST_F(ApplyingToTheMirror, TopMostOffTakesTheHiddenMirrorOutOfTheTopmostBandAnd
 using OptionsDialogCommands = DialogTest;
 
 TEST_F(OptionsDialogCommands, ASecondOptionsRequestOnlyRaisesTheOpenDialog) {
+  RaiseRecorder raises;
+  ASSERT_TRUE(raises.Installed());
   WithOptionsDialog([&](HWND dialog) {
-    HWND cover = CoverWindow(dialog);
-    EXPECT_TRUE(WaitUntil([&] { return IsAbove(cover, dialog); })) << "covered";
+    int shown = raises.RaisesOf(dialog);
     PostMessageA(owner_, WM_COMMAND, IDM_OPTIONS, 0);
-    EXPECT_TRUE(WaitUntil([&] { return IsAbove(dialog, cover); }));
+    EXPECT_TRUE(WaitUntil([&] { return raises.RaisesOf(dialog) > shown; }));
     EXPECT_EQ(CountDialogs(OPTIONS_TITLE), 1);
-    DestroyWindow(cover);
   });
   EXPECT_EQ(OptionsDialog, nullptr);
   EXPECT_EQ(CountDialogs(OPTIONS_TITLE), 0);
