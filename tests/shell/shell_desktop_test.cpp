@@ -159,6 +159,11 @@ class VelmoOverShellDesktop : public ::testing::Test {
 
   void TearDown() override {
     listener_.Stop();
+    if (HasFailure()) {
+      std::string traced;
+      for (const std::string& text : listener_.Texts(velmo_.Id())) traced += text;
+      printf("What Velmo traced:\n%s", traced.c_str());
+    }
     if (velmo_.IsRunning()) {
       PostMessageA(mainWindow_, WM_COMMAND, IDM_EXIT, 0);
       velmo_.Stop();
