@@ -215,12 +215,13 @@ class VelmoOverShellDesktop : public ::testing::Test {
            HandledAllPosted(shellList_);
   }
 
-  // The middle of the item's icon in the mirror, on the screen.
-  POINT OnMirrorIcon(const std::string& text) const {
+  // The middle of the item's icon in the mirror, on the screen; with placedOver the shell's view, where
+  // it lies once the mirror is shown over that view (a parked mirror lies elsewhere).
+  POINT OnMirrorIcon(const std::string& text, HWND placedOver = nullptr) const {
     testbed::RemoteListView mirror(mirrorList_, velmo_.Id());
     RECT icon = mirror.IconRect(ItemOf(mirrorList_, velmo_.Id(), text));
     POINT middle = {(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
-    ClientToScreen(mirrorList_, &middle);
+    ClientToScreen(placedOver != nullptr ? placedOver : mirrorList_, &middle);
     return middle;
   }
 
@@ -461,15 +462,6 @@ class ItemDragOverShellDesktop : public VelmoOverShellDesktop {
                   &window) == 1;
   }
 
-  // The middle of the item's icon on the screen once the mirror lies over the shell's view.
-  POINT OnShownIcon(const std::string& text) const {
-    testbed::RemoteListView mirror(mirrorList_, velmo_.Id());
-    RECT icon = mirror.IconRect(ItemOf(mirrorList_, velmo_.Id(), text));
-    POINT middle = {(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
-    ClientToScreen(shellList_, &middle);
-    return middle;
-  }
-
   HWND DragWindow() const { return testbed::FindTopLevelWindow(DRAG_TRACKER_CLASS, nullptr, velmo_.Id()); }
 
   // The drag's window exists and holds the mouse: from then on the drag sees the button go up.
@@ -518,7 +510,7 @@ TEST_F(ItemDragOverShellDesktop, ADragCarriesThePressedItemOutAndNothingElse) {
     bool twin = strcmp(drag.item, SAMPLE_FOLDER) == 0;
     DWORD down = drag.right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
     DWORD up = drag.right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    POINT press = OnShownIcon(drag.item);
+    POINT press = OnMirrorIcon(drag.item, shellList_);
     SetCursorPos(press.x, press.y);
     ASSERT_TRUE(ShowMirror());
     ShellMouseLines();
